@@ -90,7 +90,7 @@ autotools libvorbis --with-ogg="$prefix" --disable-examples --disable-docs
 autotools libpng1.6
 cmake_build libjpeg-turbo -DENABLE_SHARED=OFF -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF
 cmake_build freetype -DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_BROTLI=ON \
-  -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_ZLIB=ON
+  -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_PNG=ON -DFT_REQUIRE_ZLIB=ON
 
 for lib in freetype png16 jpeg vorbisfile vorbis ogg; do
   [ -f "$prefix/lib/lib$lib.a" ] || { echo "build-win32-deps: lib$lib.a missing after the build" >&2; exit 1; }

@@ -1,0 +1,22 @@
+# Compiler settings shared by every target of both builds.
+add_library(orvel_warnings INTERFACE)
+target_compile_options(orvel_warnings INTERFACE -Wall -Wextra -Wno-unused-parameter)
+
+if(ORVEL_WIN32)
+  # Deliverables and tests need no MinGW runtime DLLs next to them.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+else()
+  if(ORVEL_SANITIZE STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+  elseif(ORVEL_SANITIZE STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+  elseif(NOT ORVEL_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "ORVEL_SANITIZE must be empty, 'address' or 'thread'")
+  endif()
+  if(ORVEL_FUZZ AND NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "ORVEL_FUZZ needs clang (libFuzzer)")
+  endif()
+endif()

@@ -1,0 +1,6 @@
+// Never finishes.
+#include <windows.h>
+
+int main() {
+  for (;;) Sleep(1000);
+}
