@@ -6,18 +6,14 @@
 # Exits non-zero when any build or test fails; every suite runs either way.
 set -uo pipefail
 
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-cd "$root"
+ORVEL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$ORVEL_ROOT"
+. scripts/common.sh
 started=$(date +%s)
 stage() { printf '\n=== %s (%ds)\n' "$1" $(($(date +%s) - started)); }
 
 stage "set-up"
-setup_log=$(mktemp)
-"$root/scripts/setup.sh" 2>&1 | tee "$setup_log"
-[ "${PIPESTATUS[0]}" = 0 ] || { echo "test: set-up failed" >&2; exit 1; }
-ORVEL_DEPS=$(sed -n 's/^ORVEL_DEPS=//p' "$setup_log" | tail -n1)
-rm -f "$setup_log"
-export ORVEL_DEPS
+orvel_setup || exit 1
 
 failed=()
 suite() {  # suite <preset> [ctest arguments...]
@@ -36,17 +32,12 @@ suite native-asan -j "$jobs"
 suite native-tsan -j "$jobs"
 
 # One X server for every Windows program of the run.
-display=90
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=":$display"
 cleanup() {
-  WINEPREFIX="$root/build/win32/wineprefix" wineserver -k >/dev/null 2>&1 || true
-  kill "$xvfb" 2>/dev/null || true
+  WINEPREFIX="$ORVEL_ROOT/build/win32/wineprefix" wineserver -k >/dev/null 2>&1 || true
+  [ -n "${ORVEL_XVFB:-}" ] && kill "$ORVEL_XVFB" 2>/dev/null
 }
 trap cleanup EXIT
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+orvel_start_xvfb || failed+=("Xvfb")
 
 # Wine programs run one at a time: the frame checks read the shared screen.
 suite win32 -j 1
