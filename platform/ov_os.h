@@ -38,6 +38,7 @@ void OVOS_Sleep(unsigned milliseconds);
 
 // Dynamic libraries. OVOS_LibraryError describes the last failure of this thread's
 // OVOS_LoadLibrary or OVOS_GetSymbol call.
+// A bare name is looked for beside the executable first (the Windows search order).
 void* OVOS_LoadLibrary(const char* path);
 void* OVOS_GetSymbol(void* library, const char* name);
 void OVOS_FreeLibrary(void* library);

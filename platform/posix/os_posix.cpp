@@ -163,8 +163,20 @@ void OVOS_Sleep(unsigned milliseconds) {
   }
 }
 
+// Like the Windows library search, a bare name is looked for first beside the executable.
 void* OVOS_LoadLibrary(const char* path) {
-  void* library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+  void* library = nullptr;
+  if (path && !strchr(path, '/')) {
+    char executable[4096];
+    ssize_t length = readlink("/proc/self/exe", executable, sizeof executable - 1);
+    if (length > 0) {
+      executable[length] = 0;
+      std::string beside(executable);
+      beside = beside.substr(0, beside.rfind('/') + 1) + path;
+      library = dlopen(beside.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }
+  }
+  if (!library) library = dlopen(path, RTLD_NOW | RTLD_LOCAL);
   if (!library) snprintf(library_error, sizeof library_error, "%s", dlerror());
   return library;
 }

@@ -1,5 +1,7 @@
-/* The smallest program library: fills its record, logs once in init and asks to quit after a
-   few frames. Written in C to keep the public headers C-compatible. */
+/* The bundled sample program: clears the screen every frame, logs in init, counts frames and
+   quits on Escape or after the number of frames given on the command line ("frames=N").
+   Written in C against the public headers only. */
+#include <stdlib.h>
 #include <string.h>
 
 #include "orvel.h"
@@ -10,24 +12,36 @@
 #define EXPORT __attribute__((visibility("default")))
 #endif
 
+enum { KEY_ESCAPE = 27 };
+
 static ProgramInterface* program;
 static int frames;
+static int frame_limit;
 
 static ov_bool OV_CALL Init(void) {
-  program->ov->OV_Log("hello: init, %dx%d", program->video.width, program->video.height);
+  const char* line = program->video.command_line ? program->video.command_line : "";
+  const char* limit = strstr(line, "frames=");
+  frame_limit = limit ? atoi(limit + 7) : 0;
+  program->ov->OV_Log("hello: init %dx%d, %s", program->video.width, program->video.height,
+                      frame_limit > 0 ? "quitting after the frame limit" : "quit with Escape");
   return 1;
 }
 
 static void OV_CALL Update(float seconds) {
   (void)seconds;
-  if (++frames == 3) program->ov->OV_Quit();
+  ++frames;
+  if ((frame_limit > 0 && frames >= frame_limit) || (program->ov->OV_GetKeyState(KEY_ESCAPE) & 2)) {
+    program->ov->OV_Log("hello: %d frames, quitting", frames);
+    program->ov->OV_Quit();
+  }
 }
 
 static void OV_CALL Render(float seconds) {
-  float black = 0.0f;
   (void)seconds;
-  program->ov->OV_Clear(black, black, black);
+  program->ov->OV_Clear(0.1f, 0.2f, 0.4f);
 }
+
+static void OV_CALL Shutdown(void) { program->ov->OV_Log("hello: shutdown after %d frames", frames); }
 
 EXPORT ov_bool OV_CALL OV_GetProgramInterface(ProgramInterface* record, int version) {
   if (version != OV_INTERFACE_VERSION) return 0;
@@ -43,5 +57,6 @@ EXPORT ov_bool OV_CALL OV_GetProgramInterface(ProgramInterface* record, int vers
   record->init = Init;
   record->update = Update;
   record->render = Render;
+  record->shutdown = Shutdown;
   return 1;
 }

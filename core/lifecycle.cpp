@@ -1,0 +1,213 @@
+#include "core/lifecycle.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "core/configuration.h"
+#include "core/core_state.h"
+#include "core/events.h"
+#include "core/frame.h"
+#include "core/log.h"
+#include "core/program.h"
+#include "core/service_table.h"
+#include "core/threads.h"
+#include "core/video.h"
+#include "platform/ov_os.h"
+#include "platform/ov_window.h"
+#include "render/colour.h"
+#include "render/renderer.h"
+#include "render/transforms.h"
+
+CoreState core;
+ScreenInfo screen_info;
+unsigned main_thread_id;
+unsigned start_time;
+
+namespace {
+
+// Renderer selection. The Direct3D 9 renderer is not built yet, so every run uses the renderer
+// that draws nothing; "-headless" will keep choosing it once Direct3D 9 exists.
+RendererImplementation* SelectRenderer() { return OVI_CreateHeadlessRenderer(); }
+
+void ApplyFeatureSwitches() {
+  VideoParameters& video = core.program->video;
+  if (OVI_HasFeature("MULTITOUCH") || OVI_HasFeature("MULTIMOUSE")) video.multitouch = core.multitouch = true;
+  if (OVI_HasFeature("AUTOSCALE")) core.autoscale = true;
+  if (OVI_HasFeature("NO_SOUND")) video.no_sound = core.no_sound = true;
+}
+
+char* CopyText(const char* text) {
+  size_t length = text ? strlen(text) : 0;
+  char* copy = static_cast<char*>(malloc(length + 1));
+  if (length) memcpy(copy, text, length);
+  copy[length] = 0;
+  return copy;
+}
+
+}  // namespace
+
+void OVI_ResetState() {
+  char* command_line = core.command_line;  // belongs to process entry, outlives the reset
+  memset(&core, 0, sizeof core);
+  OVI_FillServiceTable();
+  core.services = &service_table;
+  core.command_line = command_line;
+  core.logging_verbose_level = 0;
+  core.console_toggle_key = 49831;
+  core.reset_time_delta = true;
+  core.reference_counting = true;
+  core.supported_orientations = ORIENTATIONS_LANDSCAPE;
+  core.orientation_target = core.orientation_current = ORIENTATION_LANDSCAPE_RIGHT;
+  core.framebuffer_scale = core.framebuffer_scale_2 = 1.0f;
+  OVI_ResetTransforms();
+  OVI_ResetColour();
+  memset(&screen_info, 0, sizeof screen_info);
+  main_thread_id = OVOS_CurrentThreadId();
+  start_time = OVOS_Milliseconds();
+  OVI_ResetFrameClock();
+}
+
+bool OVI_CorePreInitialize() {
+  OVI_CreateThreadListMutex();
+  OVI_ResetState();
+  OVI_CreateEngineMutexes();
+  // System information, the file system and the user folders join here as they are built.
+  core.program = &core.default_program;
+  OVI_ReadConfiguration();
+  ApplyFeatureSwitches();
+  OVI_CheckProgramInformation();
+  screen_info.desktop_width = 1280;
+  screen_info.desktop_height = 1024;
+  OV_LogLevel(LOG_SYSTEM, "Logging Verbose Level set to %d.", core.logging_verbose_level);
+  if (!OVI_LoadProgram()) return false;
+  OVI_ApplyConfigurationToProgram();
+  core.allow_multiple_instances = OVI_HasFeature("ALLOW_MULTIPLE_PROGRAM_INSTANCES");
+  OVI_CheckInstance();
+  if (!core.renderer) {
+    core.renderer = SelectRenderer();
+    if (core.renderer) OVI_FillServiceTable();
+  }
+  // Packages, extension modules and the locale join here as they are built.
+  OVI_CheckVideoParameters();
+  OVI_SettleOrientationAndSize();
+  core.print_reference_count_changes = OVI_HasFeature("PRINT_REFERENCE_COUNT_CHANGES");
+  core.hide_cursor = OVI_HasFeature("HIDE_CURSOR");
+  if (OVI_HasFeature("UNLIMITED_MEMORY")) {
+    core.unlimited_memory = true;
+    OV_Log("Virtually unlimited memory mode active.");
+  }
+  OV_LogLevel(LOG_SYSTEM, "Image loader initializing...");
+  OV_LogLevel(LOG_SYSTEM, "Core PreInitialized.");
+  return true;
+}
+
+bool OVI_CoreInitialize() {
+  OV_Log("Endianness: %d.", 1234);
+  OVI_SetupAutoscaling();
+  memset(core.viewport, 0, sizeof core.viewport);
+  ProgramInterface* program = core.program;
+  if (!OVI_CreateWindow(program->title, core.requested.width, core.requested.height, core.requested.windowed)) {
+    OV_Report(LOG_ERROR, "Unable to create window. Please try rebooting your system.");
+    return false;
+  }
+  core.in_renderer_init = true;
+  bool renderer = OVI_InitializeRenderer();
+  core.in_renderer_init = false;
+  if (!renderer) {
+    OV_LogLevel(LOG_ERROR,
+                "Unable to initialize the renderer ('%s'). Tried all listed renderers but was unable to initialize any.",
+                core.renderer_implementation);
+    char text[1024];
+    snprintf(text, sizeof text,
+             "Unable to initialize the graphics (%dx%d %s). Please try restarting the application.\n"
+             "If that doesn't help, consider updating your display adapter driver software.\n"
+             "For more information on how to do this, please see your hardware \nmanufacturer's support page.",
+             core.requested.width, core.requested.height, core.requested.windowed ? "windowed" : "fullscreen");
+    OVI_Popup(2, "Error", text);
+    OVI_DestroyWindow();
+    return false;
+  }
+  // Input implementations and sound join here as they are built.
+  if (program->video.no_sound) OV_Log("Sounds disabled. Null Sound Implementation in use.");
+  program->video.developer_mode = core.developer_mode;
+  program->video.locale = core.locale;
+  core.reference_counting = !OVI_HasFeature("DISABLE_REFERENCE_COUNTING");
+  core.show_fps = OVI_HasFeature("SHOW_FPS");
+  core.render_stereo = OVI_HasFeature("RENDER_STEREO");
+  core.running = true;
+  core.core_ready = true;
+  return true;
+}
+
+void OVI_SetActive(bool active) {
+  core.active = active;
+  if (core.renderer) core.renderer->SetActive(active);
+}
+
+int OVI_RunLoop() {
+  if (!OVI_CoreInitialize()) {
+    OVI_Popup(1, "ORVEL", "Core initialization failed.");
+    return 1;
+  }
+  while (!core.quit_requested) {
+    if (!OVI_PumpMessages()) OV_Quit();
+    OVI_Frame();
+    if (!core.active) OVOS_Sleep(15);
+  }
+  OVI_CoreShutdown();
+  return 0;
+}
+
+void OVI_CoreShutdown() {
+  if (!core.services) return;
+  OV_LogLevel(LOG_SYSTEM, "ORVEL Shutdown.");
+  OV_Quit();
+  OV_LogLevel(LOG_SYSTEM, "Waiting for threads to exit... (%d threads)", OVI_LiveThreadCount());
+  for (int step = 0; step < 60 && OVI_LiveThreadCount() > 0; ++step) OVOS_Sleep(200);
+  int left = OVI_LiveThreadCount();
+  if (left > 0) {
+    OV_LogLevel(LOG_WARNING, "Time out: %d threads left running!", left);
+    OVI_ListLiveThreads();
+  }
+  ProgramInterface* program = core.program;
+  if (core.program_initialized && program && program->shutdown) program->shutdown();
+  core.program_initialized = false;
+  OV_Log("Performance optimization: skipping releasing resources on exit.");
+  OV_Log("Releasing Sound Implementation.");
+  core.in_frame = true;
+  OVI_ShutdownRenderer();
+  core.renderer = nullptr;
+  if (OVI_WindowExists()) {
+    OV_Log("Destroying window...");
+    OVI_DestroyWindow();
+  }
+  if (!core.fallback_program) {
+    OV_LogLevel(LOG_SYSTEM, "Unloading ProgImp Library.");
+    OVI_UnloadProgram();
+  }
+  OVI_ClearEventQueue();
+  OV_Log("Shutdown successful. Closing console and logging.");
+  core.running = core.core_ready = false;
+  // Threads that outlived the wait may still lock mutexes; only a clean run frees them.
+  if (left == 0) OVI_FreeMutexes();
+}
+
+int OVI_Main(const char* command_line) {
+  OVOS_BeginTimerPeriod();
+  memset(&core, 0, sizeof core);
+  core.command_line = CopyText(command_line);
+  int code;
+  if (!OVI_CorePreInitialize()) {
+    OVI_Popup(2, "Error",
+              "Failed to initialize the application. You can try the following: 1) Reboot your system, 2) Update your "
+              "drivers, 3) Restart the application.\n\nSee generated log for details.");
+    code = 0;
+  } else {
+    code = OVI_RunLoop();
+  }
+  free(core.command_line);
+  core.command_line = nullptr;
+  OVOS_EndTimerPeriod();
+  return code;
+}

@@ -1,0 +1,6 @@
+#include "render/renderer_headless.h"
+
+RendererImplementation* OVI_CreateHeadlessRenderer() {
+  static RendImpHeadless renderer;
+  return &renderer;
+}

@@ -1,0 +1,117 @@
+/* A program library for the lifecycle tests. It logs every callback ("probe: ..."), and the
+   words of the command line choose what it does:
+     frames=N     quit in the N-th update (default 3)
+     stall        sleep 5 s in the first update
+     unbalanced   push a world transform without popping it in the first render
+     reinit       ask for 800x600 in the first update
+     worker       a named thread posts events of types 100..104 in order
+     extensions   log the answers of some extension calls in init
+   The variants v1359 and getinterface build the same program with interface version 1359, or
+   exporting only OV_GetInterface. */
+#include <stdlib.h>
+#include <string.h>
+
+#include "orvel.h"
+
+#ifdef _WIN32
+#define EXPORT __declspec(dllexport)
+#else
+#define EXPORT __attribute__((visibility("default")))
+#endif
+
+#ifndef PROBE_VERSION
+#define PROBE_VERSION OV_INTERFACE_VERSION
+#endif
+
+static ProgramInterface record_storage;
+static ProgramInterface* program;
+static const EngineServices* ov;
+static int updates;
+static int renders;
+
+static int Has(const char* word) {
+  const char* line = program->video.command_line;
+  return line && strstr(line, word) != NULL;
+}
+
+static void OV_CALL Worker(void* argument) {
+  ProgramEvent event;
+  int type;
+  (void)argument;
+  for (type = 100; type <= 104; ++type) {
+    ov->OV_InitEvent(&event, type);
+    event.word[0] = type * 10;
+    ov->OV_PostEvent(&event);
+  }
+}
+
+static ov_bool OV_CALL Init(void) {
+  ov = program->ov;
+  ov->OV_Log("probe: init");
+  if (Has("worker")) ov->OV_CreateThread("probe worker", Worker, NULL, 0);
+  if (Has("extensions")) {
+    const char* language = ov->OV_CallExtension("GetLanguage", NULL);
+    const char* platform = ov->OV_CallExtension("PlatformInfo", "PlatformId");
+    ov->OV_Log("probe: GetLanguage=%s", language ? language : "(null)");
+    ov->OV_Log("probe: PlatformId=%s", platform ? platform : "(null)");
+  }
+  return 1;
+}
+
+static void OV_CALL Update(float seconds) {
+  const char* limit = strstr(program->video.command_line, "frames=");
+  int frames = limit ? atoi(limit + 7) : 3;
+  ++updates;
+  ov->OV_Log("probe: update %.3f", seconds);
+  if (updates == 1 && Has("stall")) ov->OV_Sleep(5000);
+  if (updates == 1 && Has("reinit")) {
+    VideoParameters wanted = program->video;
+    wanted.width = 800;
+    wanted.height = 600;
+    wanted.windowed = 1;
+    ov->ReinitializeWithParameters(wanted);
+  }
+  if (updates >= frames) ov->OV_Quit();
+}
+
+static void OV_CALL Render(float seconds) {
+  (void)seconds;
+  ++renders;
+  ov->OV_Log("probe: render");
+  if (renders == 1 && Has("unbalanced")) ov->OV_PushTransform(NULL);
+}
+
+static int OV_CALL Event(ProgramEvent event) {
+  program->ov->OV_Log("probe: event %d %d", event.type, event.word[0]);
+  return 0;
+}
+
+static void OV_CALL Shutdown(void) { ov->OV_Log("probe: shutdown"); }
+
+static void Fill(ProgramInterface* record) {
+  program = record;
+  record->api_version = PROBE_VERSION;
+  strcpy(record->id, "probe");
+  strcpy(record->title, "Probe");
+  record->video.width = 320;
+  record->video.height = 240;
+  record->video.windowed = 1;
+  record->init = Init;
+  record->update = Update;
+  record->render = Render;
+  record->event = Event;
+  record->shutdown = Shutdown;
+}
+
+#ifdef PROBE_GET_INTERFACE_ONLY
+EXPORT ProgramInterface* OV_CALL OV_GetInterface(void) {
+  Fill(&record_storage);
+  return &record_storage;
+}
+#else
+EXPORT ov_bool OV_CALL OV_GetProgramInterface(ProgramInterface* record, int version) {
+  (void)version;
+  Fill(record);
+  return 1;
+}
+#endif

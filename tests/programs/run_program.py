@@ -1,0 +1,88 @@
+#!/usr/bin/env python3
+"""Lifecycle tests at the program level: the runtime executable runs a test program library from
+a folder of its own, and the case checks its exit code and what it logged.
+
+  run_program.py --case NAME --runtime EXE --library-dir DIR --library-name prog.dll [--] [wrapper...]
+
+The wrapper (for example the Wine runner and its arguments) goes in front of the runtime.
+"""
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+SCREEN_SIZE_800x600 = 800 | (600 << 16)
+
+# name: (library variant or None, command-line words, exit code, texts in this order, texts that must not appear)
+CASES = {
+    "callback_order": ("probe", "frames=3", 0,
+                       ["probe: event 16", "Initializing Program", "probe: init", "probe: update", "probe: render",
+                        "probe: shutdown"], ["probe: update 0.000"]),
+    "interface_1359": ("probe_v1359", "", 0,
+                       ["incompatible ORVEL interface (1359 instead of 1360)"], ["probe: event 16", "probe: init"]),
+    "get_interface_only": ("probe_getinterface", "frames=2", 0, ["probe: init", "probe: shutdown"], []),
+    "missing_program": (None, "", 1, ["Could not locate Program library file."], []),
+    "stall_clamped": ("probe", "stall frames=2", 0, ["probe: update", "probe: update 0.030"], []),
+    "unbalanced_push": ("probe", "unbalanced frames=2", 0,
+                        ["Too many Push(World)Transform calls made. Check your code.",
+                         "Transform stack is not empty at frame end: there are 1 more ov->PushTransform calls"], []),
+    "reinit_events": ("probe", "reinit frames=3", 0,
+                      ["probe: event 11 0", "probe: event 11 1", "probe: event 12 %d" % SCREEN_SIZE_800x600], []),
+    "worker_events": ("probe", "worker frames=20", 0,
+                      ["probe: event 100 1000", "probe: event 101 1010", "probe: event 102 1020",
+                       "probe: event 103 1030", "probe: event 104 1040"], []),
+    "extensions": ("probe", "extensions Mandarin Chinese frames=1", 0,
+                   ["probe: GetLanguage=mdr", "probe: PlatformId=WINDOWS"], []),
+}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--case", required=True, choices=sorted(CASES))
+    parser.add_argument("--runtime", required=True)
+    parser.add_argument("--library-dir", required=True)
+    parser.add_argument("--library-name", required=True)
+    parser.add_argument("--suffix", required=True)
+    parser.add_argument("wrapper", nargs="*")
+    args = parser.parse_args()
+    variant, words, expected_code, ordered, forbidden = CASES[args.case]
+
+    work = tempfile.mkdtemp(prefix="orvel-program-")
+    runtime = os.path.join(work, os.path.basename(args.runtime))
+    shutil.copy2(args.runtime, runtime)
+    if variant:
+        shutil.copy2(os.path.join(args.library_dir, variant + args.suffix), os.path.join(work, args.library_name))
+    command = args.wrapper + [runtime, "-unattended", "-headless"] + words.split()
+    result = subprocess.run(command, cwd=work, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+    output = result.stdout.decode("utf-8", "replace")
+    failures = []
+    if result.returncode != expected_code:
+        failures.append("exit code %d, expected %d" % (result.returncode, expected_code))
+    position = 0
+    for text in ordered:
+        found = output.find(text, position)
+        if found < 0:
+            failures.append("missing (in this order): %r" % text)
+        else:
+            position = found + len(text)
+    for text in forbidden:
+        if text in output:
+            failures.append("must not appear: %r" % text)
+    if args.case == "callback_order":
+        for text in ("probe: init", "probe: shutdown", "probe: event 16"):
+            if output.count(text) != 1:
+                failures.append("%r appears %d times, expected once" % (text, output.count(text)))
+    if failures:
+        print(output)
+        for failure in failures:
+            print("run_program: " + failure)
+        return 1
+    shutil.rmtree(work, ignore_errors=True)
+    print("run_program: %s passed" % args.case)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
