@@ -16,7 +16,8 @@ namespace {
 
 bool clock_started = false;
 
-// Waits for the program's minimum frame time, sleeping 1 ms at a time until 2 ms before it.
+// Waits for the program's minimum frame time, sleeping 1 ms at a time until 2 ms before it. A
+// clock that went backwards (negative elapsed time) is not waited for: the frame clamps it.
 void PaceFrame() {
   if (!clock_started) {
     core.last_frame_start = OVOS_Milliseconds();
@@ -25,7 +26,7 @@ void PaceFrame() {
   int minimum = core.program->video.frame_time_ms;
   unsigned now = OVOS_Milliseconds();
   int elapsed = static_cast<int>(now - core.last_frame_start);
-  while (elapsed < minimum) {
+  while (elapsed >= 0 && elapsed < minimum) {
     if (elapsed < minimum - 2) OVOS_Sleep(1);
     now = OVOS_Milliseconds();
     elapsed = static_cast<int>(now - core.last_frame_start);

@@ -190,7 +190,7 @@ void OVI_CoreShutdown() {
   OV_Log("Shutdown successful. Closing console and logging.");
   core.running = core.core_ready = false;
   // Threads that outlived the wait may still lock mutexes; only a clean run frees them.
-  if (left == 0) OVI_FreeMutexes();
+  if (left == 0) OVI_ReleaseThreadsAndMutexes();
 }
 
 int OVI_Main(const char* command_line) {

@@ -28,6 +28,8 @@ struct ThreadEntry {
   unsigned id;
 };
 std::vector<ThreadEntry> thread_list;
+// Handles returned by OV_CreateThread: the program may wait on them; they are closed at shutdown.
+std::vector<void*> thread_handles;
 int live_threads;
 volatile bool main_loop_locked_by_program;
 
@@ -105,7 +107,11 @@ void OVI_CreateEngineMutexes() {
     if (!engine_mutexes[i]) engine_mutexes[i] = NewMutex(engine_mutex_names[i]);
 }
 
-void OVI_FreeMutexes() {
+void OVI_ReleaseThreadsAndMutexes() {
+  OV_LockMutex(thread_list_mutex);
+  for (void* handle : thread_handles) OVOS_CloseThread(handle);
+  thread_handles.clear();
+  OV_UnlockMutex(thread_list_mutex);
   for (EngineMutex*& mutex : engine_mutexes) {
     DeleteMutex(mutex);
     mutex = nullptr;
@@ -200,13 +206,15 @@ void* OV_CALL OV_CreateThread(const char* name, OV_ThreadFunction function, void
   ++live_threads;
   OV_UnlockMutex(thread_list_mutex);
   void* thread = OVOS_StartThread(ThreadMain, start);
-  if (!thread) {
-    OV_LockMutex(thread_list_mutex);
+  OV_LockMutex(thread_list_mutex);
+  if (thread) {
+    thread_handles.push_back(thread);
+  } else {
     --live_threads;
-    OV_UnlockMutex(thread_list_mutex);
     free(start->name);
     free(start);
   }
+  OV_UnlockMutex(thread_list_mutex);
   return thread;
 }
 

@@ -31,7 +31,8 @@ enum EngineMutexId {
 const char* OVI_EngineMutexName(int id);  // "UNKNOWN" outside 0..12
 void OVI_CreateThreadListMutex();
 void OVI_CreateEngineMutexes();
-void OVI_FreeMutexes();  // engine, program and thread-list mutexes
+// Closes the handles of the threads OV_CreateThread started and frees every mutex (shutdown).
+void OVI_ReleaseThreadsAndMutexes();
 EngineMutex* OVI_EngineMutex(int id);
 void OVI_Lock(int id);
 void OVI_Unlock(int id);
