@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up the machine, builds the win32 deliverables and the bundled sample program, and runs
 # ORVEL_D3D9.exe with the sample's prog.dll beside it under Wine. Uses DISPLAY when set, else
-# starts an Xvfb of its own. Extra arguments go to the runtime's command line.
+# starts an Xvfb of its own. Arguments go to the runtime's command line; without any, the sample
+# runs unattended for 600 frames ("-unattended frames=600").
 set -uo pipefail
 
 ORVEL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -20,6 +21,7 @@ if [ -z "${DISPLAY:-}" ]; then
   orvel_start_xvfb || exit 1
 fi
 
+[ $# -gt 0 ] || set -- -unattended frames=600
 echo "run: $game/ORVEL_D3D9.exe $* (prog.dll: the 'hello' sample)"
 cd "$game" && "$ORVEL_ROOT/scripts/wine-run.sh" --prefix "$ORVEL_ROOT/build/win32/wineprefix" ./ORVEL_D3D9.exe "$@"
 status=$?

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "core/core_state.h"
+#include "core/lifecycle.h"
 #include "core/service_table.h"
 #include "platform/ov_window.h"
 
@@ -16,7 +17,7 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM w, LPARAM l) 
       OV_Quit();
       return 0;
     case WM_ACTIVATEAPP:
-      core.active = w != FALSE;
+      OVI_SetActive(w != FALSE);
       return 0;
     default:
       return DefWindowProcA(handle, message, w, l);
