@@ -11,6 +11,7 @@
 #include "core/log.h"
 #include "core/program.h"
 #include "core/service_table.h"
+#include "core/text.h"
 #include "core/threads.h"
 #include "core/video.h"
 #include "platform/ov_os.h"
@@ -35,14 +36,6 @@ void ApplyFeatureSwitches() {
   if (OVI_HasFeature("MULTITOUCH") || OVI_HasFeature("MULTIMOUSE")) video.multitouch = core.multitouch = true;
   if (OVI_HasFeature("AUTOSCALE")) core.autoscale = true;
   if (OVI_HasFeature("NO_SOUND")) video.no_sound = core.no_sound = true;
-}
-
-char* CopyText(const char* text) {
-  size_t length = text ? strlen(text) : 0;
-  char* copy = static_cast<char*>(malloc(length + 1));
-  if (length) memcpy(copy, text, length);
-  copy[length] = 0;
-  return copy;
 }
 
 }  // namespace
@@ -196,7 +189,7 @@ void OVI_CoreShutdown() {
 int OVI_Main(const char* command_line) {
   OVOS_BeginTimerPeriod();
   memset(&core, 0, sizeof core);
-  core.command_line = CopyText(command_line);
+  core.command_line = OVI_DuplicateText(command_line);
   int code;
   if (!OVI_CorePreInitialize()) {
     OVI_Popup(2, "Error",

@@ -11,6 +11,7 @@
 
 #include "core/core_state.h"
 #include "core/log.h"
+#include "core/text.h"
 #include "platform/ov_os.h"
 
 namespace {
@@ -33,17 +34,9 @@ std::vector<void*> thread_handles;
 int live_threads;
 volatile bool main_loop_locked_by_program;
 
-char* CopyText(const char* text) {
-  size_t length = text ? strlen(text) : 0;
-  char* copy = static_cast<char*>(malloc(length + 1));
-  if (length) memcpy(copy, text, length);
-  copy[length] = 0;
-  return copy;
-}
-
 EngineMutex* NewMutex(const char* name) {
   EngineMutex* mutex = static_cast<EngineMutex*>(calloc(1, sizeof(EngineMutex)));
-  mutex->name = CopyText(name);
+  mutex->name = OVI_DuplicateText(name);
   mutex->section = OVOS_CreateCriticalSection();
   return mutex;
 }
@@ -198,7 +191,7 @@ void* OV_CALL OV_CreateThread(const char* name, OV_ThreadFunction function, void
   }
   if (!function) return nullptr;
   ThreadStart* start = static_cast<ThreadStart*>(malloc(sizeof(ThreadStart)));
-  start->name = CopyText(name);
+  start->name = OVI_DuplicateText(name);
   start->function = function;
   start->argument = argument;
   // Counted before the thread runs, so that shutdown never misses a thread that is starting.
