@@ -28,5 +28,8 @@ void OVI_ReadConfiguration() {
   core.unattended = OVI_HasWord(command_line, "-unattended");
   core.headless = OVI_HasWord(command_line, "-headless");
   core.developer_mode = OVI_HasWord(command_line, "-developer");
+  // Until developer.xml is read: the in-memory log and the console are on, the log file is off.
+  core.console_enabled = true;
+  core.logging_enabled = false;
   if (core.developer_mode) strcpy(core.program_features, "DEVELOPER_MODE");
 }

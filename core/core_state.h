@@ -46,6 +46,10 @@ struct CoreState {
   bool show_fps;
   bool render_stereo;
 
+  // Log switches of the configuration: keep lines in memory (and the console), write the file.
+  bool console_enabled;
+  bool logging_enabled;
+
   // Unattended runs: popups go to the log and standard error, answered OK ("-unattended").
   bool unattended;
   // Use the renderer that draws nothing ("-headless").

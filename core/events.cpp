@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "core/console.h"
 #include "core/core_state.h"
 #include "core/threads.h"
 
@@ -68,6 +69,7 @@ void UpdateInputStates(ProgramEvent* event) {
 }  // namespace
 
 int OVI_DispatchEvent(ProgramEvent* event) {
+  if (OVI_ConsoleHandleEvent(event)) return 0;
   UpdateInputStates(event);
   // Render-target bitmaps must be redrawn after a new screen size; they arrive with the bitmap
   // resources, until then there are none.

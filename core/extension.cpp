@@ -2,10 +2,12 @@
 // text (valid until the next call) or null.
 #include <stdarg.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "core/core_state.h"
 #include "core/log.h"
+#include "core/overlay.h"
 #include "core/service_table.h"
 #include "core/threads.h"
 #include "render/renderer.h"
@@ -115,6 +117,20 @@ const char* OV_CALL OV_CallExtension(const char* function, const char* parameter
   }
   if (Is(function, "UI") && (Is(parameter, "BeginKeyboardInput") || Is(parameter, "EndKeyboardInput"))) {
     OV_Report(LOG_WARNING, "Unimplemented.");
+    return nullptr;
+  }
+  if (Is(function, "RefreshMemUsageEstimates")) {
+    OVI_RefreshMemoryEstimates();
+    return nullptr;
+  }
+  if (Is(function, "ListResourceUsage")) {
+    OVI_ListResourceUsage();
+    return nullptr;
+  }
+  // Switching the program base path and the user-data path come with the file system.
+  if (Is(function, "GetOverlayZoom")) return Answer("%g", OVI_OverlayZoom());
+  if (Is(function, "SetOverlayZoom")) {
+    if (parameter) OVI_SetOverlayZoom(static_cast<float>(atof(parameter)));
     return nullptr;
   }
   if (core.renderer && core.renderer_ready) {

@@ -5,6 +5,7 @@
 #include "core/core_state.h"
 #include "core/events.h"
 #include "core/log.h"
+#include "core/overlay.h"
 #include "core/threads.h"
 #include "core/video.h"
 #include "platform/ov_os.h"
@@ -139,6 +140,7 @@ void RenderPass(int pass, int passes, int ms, float seconds) {
   OV_PopTransform();
   OV_Set2DDepth(OVI_PlaneDistance());
   renderer->EndEye();
+  OVI_UpdateDeveloperOverlay(seconds);
 }
 
 }  // namespace
@@ -180,6 +182,7 @@ void OVI_Frame() {
   OVI_OrientedNativeSize(&w, &h);
   core.framebuffer_offset_x = static_cast<int>((w - core.framebuffer_scale * w) * 0.5f);
   core.framebuffer_offset_y = static_cast<int>((h - core.framebuffer_scale * h) * 0.5f);
+  OVI_ShowQueuedPopups();
   if (OVI_WorldDepth() >= 0)
     OV_Report(LOG_WARNING,
               "Transform stack is not empty at frame end: there are %d more ov->PushTransform calls than ov->PopTransform calls.",

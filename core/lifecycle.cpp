@@ -5,10 +5,12 @@
 #include <string.h>
 
 #include "core/configuration.h"
+#include "core/console.h"
 #include "core/core_state.h"
 #include "core/events.h"
 #include "core/frame.h"
 #include "core/log.h"
+#include "core/overlay.h"
 #include "core/program.h"
 #include "core/service_table.h"
 #include "core/text.h"
@@ -59,6 +61,8 @@ void OVI_ResetState() {
   main_thread_id = OVOS_CurrentThreadId();
   start_time = OVOS_Milliseconds();
   OVI_ResetFrameClock();
+  OVI_ResetReports();
+  OVI_ResetOverlay();
 }
 
 bool OVI_CorePreInitialize() {
@@ -72,6 +76,8 @@ bool OVI_CorePreInitialize() {
   OVI_CheckProgramInformation();
   screen_info.desktop_width = 1280;
   screen_info.desktop_height = 1024;
+  OVI_ResetConsole(core.console_toggle_key);
+  OVI_StartLogging(core.console_enabled, core.logging_enabled, core.logging_verbose_level);
   OV_LogLevel(LOG_SYSTEM, "Logging Verbose Level set to %d.", core.logging_verbose_level);
   if (!OVI_LoadProgram()) return false;
   OVI_ApplyConfigurationToProgram();
@@ -156,13 +162,7 @@ void OVI_CoreShutdown() {
   if (!core.services) return;
   OV_LogLevel(LOG_SYSTEM, "ORVEL Shutdown.");
   OV_Quit();
-  OV_LogLevel(LOG_SYSTEM, "Waiting for threads to exit... (%d threads)", OVI_LiveThreadCount());
-  for (int step = 0; step < 60 && OVI_LiveThreadCount() > 0; ++step) OVOS_Sleep(200);
-  int left = OVI_LiveThreadCount();
-  if (left > 0) {
-    OV_LogLevel(LOG_WARNING, "Time out: %d threads left running!", left);
-    OVI_ListLiveThreads();
-  }
+  int left = OVI_WaitForThreads(60, 200);  // at most 12 s
   ProgramInterface* program = core.program;
   if (core.program_initialized && program && program->shutdown) program->shutdown();
   core.program_initialized = false;
@@ -181,6 +181,8 @@ void OVI_CoreShutdown() {
   }
   OVI_ClearEventQueue();
   OV_Log("Shutdown successful. Closing console and logging.");
+  OVI_CloseLog();
+  OVI_CloseConsole();
   core.running = core.core_ready = false;
   // Threads that outlived the wait may still lock mutexes; only a clean run frees them.
   if (left == 0) OVI_ReleaseThreadsAndMutexes();

@@ -8,6 +8,7 @@
 
 #include <atomic>
 
+#include "core/console.h"
 #include "core/core_state.h"
 #include "core/events.h"
 #include "core/log.h"
@@ -200,7 +201,7 @@ void OVI_FillServiceTable() {
   t.OV_Log = OV_Log;
   t.OV_LogLevel = OV_LogLevel;
   t.OV_Report = OV_Report;
-  PLACEHOLDER(OV_AddConsoleCommand);
+  t.OV_AddConsoleCommand = OV_AddConsoleCommand;
   t.OV_Sleep = OV_Sleep;
   t.OV_GetTime = OV_GetTime;
   t.OV_GetSystemTime = OV_GetSystemTime;

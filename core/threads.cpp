@@ -2,6 +2,7 @@
 // lock, and the time operations.
 #include "core/threads.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <time.h>
@@ -128,6 +129,16 @@ int OVI_LiveThreadCount() {
   return count;
 }
 
+void OVI_CurrentThreadName(char* out, int out_size) {
+  if (out_size <= 0) return;
+  out[0] = 0;
+  if (!thread_list_mutex) return;
+  OV_LockMutex(thread_list_mutex);
+  ThreadEntry* entry = CurrentThreadEntry();
+  if (entry->name) snprintf(out, static_cast<size_t>(out_size), "%s", entry->name);
+  OV_UnlockMutex(thread_list_mutex);
+}
+
 void OVI_ListLiveThreads() {
   OV_Log("List of threads alive:");
   OV_LockMutex(thread_list_mutex);
@@ -135,6 +146,17 @@ void OVI_ListLiveThreads() {
   for (const ThreadEntry& entry : thread_list) names.push_back(entry.name ? entry.name : "<null>");
   OV_UnlockMutex(thread_list_mutex);
   for (size_t i = 0; i < names.size(); ++i) OV_Log("#%d. '%s'", static_cast<int>(i), names[i].c_str());
+}
+
+int OVI_WaitForThreads(int steps, int step_ms) {
+  OV_LogLevel(LOG_SYSTEM, "Waiting for threads to exit... (%d threads)", OVI_LiveThreadCount());
+  for (int step = 0; step < steps && OVI_LiveThreadCount() > 0; ++step) OVOS_Sleep(static_cast<unsigned>(step_ms));
+  int left = OVI_LiveThreadCount();
+  if (left > 0) {
+    OV_LogLevel(LOG_WARNING, "Time out: %d threads left running!", left);
+    OVI_ListLiveThreads();
+  }
+  return left;
 }
 
 EngineMutex* OV_CALL OV_CreateMutex(const char* name) {

@@ -37,7 +37,12 @@ EngineMutex* OVI_EngineMutex(int id);
 void OVI_Lock(int id);
 void OVI_Unlock(int id);
 int OVI_LiveThreadCount();
+// The calling thread's name from the thread list ("" when it has none).
+void OVI_CurrentThreadName(char* out, int out_size);
 void OVI_ListLiveThreads();
+// Waits in steps while threads started by OV_CreateThread run; logs the time-out and the thread
+// list when some remain. Returns how many remain.
+int OVI_WaitForThreads(int steps, int step_ms);
 
 EngineMutex* OV_CALL OV_CreateMutex(const char* name);
 void OV_CALL OV_DestroyMutex(EngineMutex* mutex);

@@ -73,6 +73,8 @@ class Core : public testing::Test {
     OVI_CreateThreadListMutex();
     OVI_ResetState();
     OVI_CreateEngineMutexes();
+    core.developer_mode = true;  // reports are logged (and their popups answered) only then
+    core.unattended = true;
     OVI_ResetRendererFailureCount();
     renderer = ScriptedRenderer();
     core.renderer = &renderer;

@@ -25,7 +25,7 @@ CASES = {
     "get_interface_only": ("probe_getinterface", "frames=2", 0, ["probe: init", "probe: shutdown"], []),
     "missing_program": (None, "", 1, ["Could not locate Program library file."], []),
     "stall_clamped": ("probe", "stall frames=2", 0, ["probe: update", "probe: update 0.030"], []),
-    "unbalanced_push": ("probe", "unbalanced frames=2", 0,
+    "unbalanced_push": ("probe", "-developer unbalanced frames=2", 0,
                         ["Too many Push(World)Transform calls made. Check your code.",
                          "Transform stack is not empty at frame end: there are 1 more ov->PushTransform calls"], []),
     "reinit_events": ("probe", "reinit frames=3", 0,
