@@ -345,7 +345,9 @@ TEST_F(Console, EnteredLinesGoToTheProgramAndTheHistory) {
   core.running = true;
   OVI_DispatchQueuedEvents();
   ASSERT_EQ(lines.size(), 2u);
-  if (sizeof(void*) == 4) EXPECT_EQ(lines, (std::vector<std::string>{"god mode", "fly"}));
+  if (sizeof(void*) == 4) {
+    EXPECT_EQ(lines, (std::vector<std::string>{"god mode", "fly"}));
+  }
 }
 
 TEST_F(Console, HashNumberScrollsWithoutAnEvent) {
