@@ -8,6 +8,7 @@
 
 #include <atomic>
 
+#include "core/byte_buffer.h"
 #include "core/console.h"
 #include "core/core_state.h"
 #include "core/events.h"
@@ -81,34 +82,6 @@ const char* Placeholder<Id, Result(OV_CALL*)(Arguments..., ...)>::name;
     P::name = #table "->" #member;                                 \
     table.member = P::Call;                                        \
   } while (0)
-
-// Byte buffers: the program sees the first four fields.
-struct EngineBuffer {
-  ByteBuffer visible;
-  bool fixed;      // wraps memory it does not own: never grows or frees
-  bool byte_swap;  // 32-bit values are written byte-reversed
-};
-
-ByteBuffer* OV_CALL OV_CreateBuffer(int byte_count) {
-  EngineBuffer* buffer = static_cast<EngineBuffer*>(calloc(1, sizeof(EngineBuffer)));
-  if (!buffer) return nullptr;
-  if (byte_count >= 1) {
-    buffer->visible.data = static_cast<unsigned char*>(malloc(static_cast<size_t>(byte_count)));
-    if (!buffer->visible.data) {
-      free(buffer);
-      return nullptr;
-    }
-    buffer->visible.capacity = byte_count;
-  }
-  return &buffer->visible;
-}
-
-void OV_CALL OV_FreeBuffer(ByteBuffer* visible) {
-  if (!visible) return;
-  EngineBuffer* buffer = reinterpret_cast<EngineBuffer*>(visible);
-  if (!buffer->fixed) free(buffer->visible.data);
-  free(buffer);
-}
 
 void* OV_CALL OV_Alloc(unsigned int byte_count) { return malloc(byte_count); }
 void OV_CALL OV_Free(void* memory) { free(memory); }
