@@ -10,6 +10,7 @@
 #include "core/overlay.h"
 #include "core/service_table.h"
 #include "core/threads.h"
+#include "filesystem/paths.h"
 #include "render/renderer.h"
 
 namespace {
@@ -127,7 +128,15 @@ const char* OV_CALL OV_CallExtension(const char* function, const char* parameter
     OVI_ListResourceUsage();
     return nullptr;
   }
-  // Switching the program base path and the user-data path come with the file system.
+  if (Is(function, "SwitchProgramBasePath")) {
+    if (!parameter || !*parameter) OV_Report(LOG_WARNING, "SwitchProgramBasePath new path parameter invalid.");
+    else OVFS_SetBaseFolder("res", parameter);
+    return nullptr;
+  }
+  if (Is(function, "SwitchUserDataPath")) {
+    if (parameter && *parameter) OVFS_SetBaseFolder("user", parameter);
+    return nullptr;
+  }
   if (Is(function, "GetOverlayZoom")) return Answer("%g", OVI_OverlayZoom());
   if (Is(function, "SetOverlayZoom")) {
     if (parameter) OVI_SetOverlayZoom(static_cast<float>(atof(parameter)));

@@ -16,6 +16,8 @@
 #include "core/text.h"
 #include "core/threads.h"
 #include "core/video.h"
+#include "filesystem/file_api.h"
+#include "filesystem/paths.h"
 #include "platform/ov_os.h"
 #include "platform/ov_window.h"
 #include "render/colour.h"
@@ -69,11 +71,15 @@ bool OVI_CorePreInitialize() {
   OVI_CreateThreadListMutex();
   OVI_ResetState();
   OVI_CreateEngineMutexes();
-  // System information, the file system and the user folders join here as they are built.
+  // System information joins here with the window layer.
+  if (!OVFS_Start()) return false;
+  OVFS_SetupBasePaths("Tarnwick", "unknown");
   core.program = &core.default_program;
   OVI_ReadConfiguration();
   ApplyFeatureSwitches();
   OVI_CheckProgramInformation();
+  OVFS_SetupBasePaths(core.developer_name, core.program_name);
+  OVFS_CreateUserFolders(core.developer_name, core.program_name);
   screen_info.desktop_width = 1280;
   screen_info.desktop_height = 1024;
   OVI_ResetConsole(core.console_toggle_key);
@@ -96,6 +102,7 @@ bool OVI_CorePreInitialize() {
     core.unlimited_memory = true;
     OV_Log("Virtually unlimited memory mode active.");
   }
+  OV_AddSearchPath("res://", 0);
   OV_LogLevel(LOG_SYSTEM, "Image loader initializing...");
   OV_LogLevel(LOG_SYSTEM, "Core PreInitialized.");
   return true;
@@ -183,6 +190,7 @@ void OVI_CoreShutdown() {
   OV_Log("Shutdown successful. Closing console and logging.");
   OVI_CloseLog();
   OVI_CloseConsole();
+  OVFS_Stop();
   core.running = core.core_ready = false;
   // Threads that outlived the wait may still lock mutexes; only a clean run frees them.
   if (left == 0) OVI_ReleaseThreadsAndMutexes();

@@ -13,6 +13,7 @@
 #include "core/core_state.h"
 #include "core/service_table.h"
 #include "core/threads.h"
+#include "filesystem/file_api.h"
 #include "platform/ov_os.h"
 
 namespace {
@@ -253,8 +254,12 @@ void OVI_CloseLog() {
   if (!state.enabled) return;
   OV_Log("ORVEL log: %d errors, %d warnings, %d infos.", state.counts[LOG_ERROR], state.counts[LOG_WARNING],
          state.counts[LOG_INFO]);
-  // Open files are listed by the file system once it exists.
-  OV_Log("%d files left open..", 0);
+  const char* names[64];
+  int open = OVFS_OpenFileCount();
+  int listed = OVFS_OpenFileNames(names, 64);
+  OV_Log("%d files left open..", open);
+  if (open > 0) OV_Log("The following files left open:");
+  for (int i = 0; i < listed; ++i) OV_LogLevel(LOG_WARNING, "File '%s' left open.", names[i]);
 }
 
 void OVI_CloseConsole() {

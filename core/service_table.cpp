@@ -14,6 +14,7 @@
 #include "core/events.h"
 #include "core/log.h"
 #include "core/threads.h"
+#include "filesystem/file_api.h"
 #include "render/colour.h"
 #include "render/renderer.h"
 #include "render/transforms.h"
@@ -202,25 +203,25 @@ void OVI_FillServiceTable() {
   PLACEHOLDER(OV_GetProductValue);
   t.ReinitializeWithParameters = ReinitializeWithParameters;
   t.OV_CallExtension = OV_CallExtension;
-  PLACEHOLDER(OV_CreateDirectory);
-  PLACEHOLDER(OV_RemoveDirectory);
-  PLACEHOLDER(OV_AddSearchPath);
-  PLACEHOLDER(OV_RemoveSearchPath);
-  PLACEHOLDER(OV_GetSearchPath);
-  PLACEHOLDER(OV_GetSearchPathCount);
-  PLACEHOLDER(OV_DeleteFile);
-  PLACEHOLDER(OV_OpenFile);
-  PLACEHOLDER(OV_CloseFile);
-  PLACEHOLDER(OV_ReadFile);
-  PLACEHOLDER(OV_WriteFile);
-  PLACEHOLDER(OV_FlushFile);
-  PLACEHOLDER(OV_TellFile);
-  PLACEHOLDER(OV_SeekFile);
-  PLACEHOLDER(OV_ReadFileByte);
-  PLACEHOLDER(OV_ReadFileElements);
-  PLACEHOLDER(OV_WriteFileElements);
-  PLACEHOLDER(OV_FindFiles);
-  PLACEHOLDER(OV_FreeFileList);
+  t.OV_CreateDirectory = OV_CreateDirectory;
+  t.OV_RemoveDirectory = OV_RemoveDirectory;
+  t.OV_AddSearchPath = OV_AddSearchPath;
+  t.OV_RemoveSearchPath = OV_RemoveSearchPath;
+  t.OV_GetSearchPath = OV_GetSearchPath;
+  t.OV_GetSearchPathCount = OV_GetSearchPathCount;
+  t.OV_DeleteFile = OV_DeleteFile;
+  t.OV_OpenFile = OV_OpenFile;
+  t.OV_CloseFile = OV_CloseFile;
+  t.OV_ReadFile = OV_ReadFile;
+  t.OV_WriteFile = OV_WriteFile;
+  t.OV_FlushFile = OV_FlushFile;
+  t.OV_TellFile = OV_TellFile;
+  t.OV_SeekFile = OV_SeekFile;
+  t.OV_ReadFileByte = OV_ReadFileByte;
+  t.OV_ReadFileElements = OV_ReadFileElements;
+  t.OV_WriteFileElements = OV_WriteFileElements;
+  t.OV_FindFiles = OV_FindFiles;
+  t.OV_FreeFileList = OV_FreeFileList;
   PLACEHOLDER(OV_WebRequest);
   PLACEHOLDER(OV_WebRequestWithHeaders);
   t.OV_CreateBuffer = OV_CreateBuffer;

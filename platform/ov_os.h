@@ -59,3 +59,17 @@ enum OVOS_PopupResult { OVOS_RESULT_OK = 1, OVOS_RESULT_CANCEL = 2, OVOS_RESULT_
 // standard error and the first button's result is returned.
 int OVOS_MessageBox(const char* caption, const char* text, int kind, int buttons);
 void OVOS_SetHeadlessPopups(bool headless);
+
+// Folders and files by native path ('/' or the system's separator).
+// The folder of the running executable, without a trailing separator.
+bool OVOS_ExecutableFolder(char* out, size_t out_size);
+// Creates one folder; true when it exists afterwards.
+bool OVOS_CreateFolder(const char* path);
+// Removes an empty folder; true when it was removed.
+bool OVOS_RemoveFolder(const char* path);
+bool OVOS_DeleteFile(const char* path);
+// Calls visit for every entry of a folder except "." and ".."; false when the folder cannot be read.
+typedef void (*OVOS_FolderVisitor)(const char* name, bool is_folder, void* context);
+bool OVOS_ListFolder(const char* path, OVOS_FolderVisitor visit, void* context);
+// Renames a file, replacing the target when it exists.
+bool OVOS_RenameFile(const char* from, const char* to);

@@ -382,13 +382,13 @@ TEST_F(Core, SetColorVariantFollowsTheRenderersVertexColourOrder) {
 }
 
 TEST_F(Core, PlaceholdersAnswerZeroAndLogOnce) {
-  EXPECT_TRUE(OVI_IsPlaceholder(38));  // OV_OpenFile
+  EXPECT_TRUE(OVI_IsPlaceholder(62));  // OV_GetSound
   EXPECT_FALSE(OVI_IsPlaceholder(0));
-  EXPECT_EQ(service_table.OV_OpenFile("res://x", "rb"), nullptr);
-  EXPECT_EQ(service_table.OV_OpenFile("res://y", "rb"), nullptr);
+  EXPECT_EQ(service_table.OV_GetSound("a"), nullptr);
+  EXPECT_EQ(service_table.OV_GetSound("b"), nullptr);
   EXPECT_EQ(service_table.OV_GetTextWidth(nullptr, "%d", 1), 0.0f);
   int mentions = 0;
-  for (const std::string& line : log_lines) mentions += line.find("OV_OpenFile is not available yet") != std::string::npos;
+  for (const std::string& line : log_lines) mentions += line.find("OV_GetSound is not available yet") != std::string::npos;
   EXPECT_EQ(mentions, 1);
   for (int slot = 0; slot < OV_SERVICE_SLOTS; ++slot)
     EXPECT_NE(reinterpret_cast<void* const*>(&service_table)[slot], nullptr) << "slot " << slot;

@@ -2,6 +2,7 @@
 // There is no display: message boxes write to standard error and answer with the first button.
 #include "platform/ov_os.h"
 
+#include <dirent.h>
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -216,3 +217,41 @@ int OVOS_MessageBox(const char* caption, const char* text, int, int buttons) {
   fprintf(stderr, "[%s] %s\n", caption ? caption : "", text ? text : "");
   return buttons == OVOS_BUTTONS_YES_NO ? OVOS_RESULT_YES : OVOS_RESULT_OK;
 }
+
+bool OVOS_ExecutableFolder(char* out, size_t out_size) {
+  char executable[4096];
+  ssize_t length = readlink("/proc/self/exe", executable, sizeof executable - 1);
+  if (length <= 0) return false;
+  executable[length] = 0;
+  char* slash = strrchr(executable, '/');
+  if (!slash) return false;
+  *slash = 0;
+  if (strlen(executable) + 1 > out_size) return false;
+  memcpy(out, executable, strlen(executable) + 1);
+  return true;
+}
+
+bool OVOS_CreateFolder(const char* path) {
+  struct stat info;
+  if (mkdir(path, 0755) == 0) return true;
+  return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool OVOS_RemoveFolder(const char* path) { return rmdir(path) == 0; }
+bool OVOS_DeleteFile(const char* path) { return unlink(path) == 0; }
+
+bool OVOS_ListFolder(const char* path, OVOS_FolderVisitor visit, void* context) {
+  DIR* folder = opendir(path);
+  if (!folder) return false;
+  while (dirent* entry = readdir(folder)) {
+    if (strcmp(entry->d_name, ".") == 0 || strcmp(entry->d_name, "..") == 0) continue;
+    std::string full = std::string(path) + "/" + entry->d_name;
+    struct stat info;
+    bool is_folder = stat(full.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    visit(entry->d_name, is_folder, context);
+  }
+  closedir(folder);
+  return true;
+}
+
+bool OVOS_RenameFile(const char* from, const char* to) { return rename(from, to) == 0; }

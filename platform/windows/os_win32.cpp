@@ -3,6 +3,8 @@
 
 #include <windows.h>
 #include <mmsystem.h>
+#include <direct.h>
+#include <io.h>
 #include <process.h>
 #include <shlobj.h>
 #include <stdio.h>
@@ -137,4 +139,45 @@ int OVOS_MessageBox(const char* caption, const char* text, int kind, int buttons
   UINT icon = kind >= 0 && kind <= 3 ? icons[kind] : MB_ICONINFORMATION;
   UINT type = buttons == OVOS_BUTTONS_OK_CANCEL ? MB_OKCANCEL : buttons == OVOS_BUTTONS_YES_NO ? MB_YESNO : MB_OK;
   return MessageBoxA(nullptr, text, caption, type | icon | MB_TASKMODAL);
+}
+
+bool OVOS_ExecutableFolder(char* out, size_t out_size) {
+  char path[MAX_PATH];
+  DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  if (length == 0 || length >= sizeof path) return false;
+  char* cut = strrchr(path, '\\');
+  char* slash = strrchr(path, '/');
+  if (slash > cut) cut = slash;
+  if (!cut) return false;
+  *cut = 0;
+  if (strlen(path) + 1 > out_size) return false;
+  memcpy(out, path, strlen(path) + 1);
+  return true;
+}
+
+bool OVOS_CreateFolder(const char* path) {
+  if (CreateDirectoryA(path, nullptr)) return true;
+  DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool OVOS_RemoveFolder(const char* path) { return _rmdir(path) == 0; }
+bool OVOS_DeleteFile(const char* path) { return DeleteFileA(path) != 0; }
+
+bool OVOS_ListFolder(const char* path, OVOS_FolderVisitor visit, void* context) {
+  char pattern[MAX_PATH + 4];
+  snprintf(pattern, sizeof pattern, "%s/*", path);
+  struct _finddata64i32_t entry;
+  intptr_t search = _findfirst64i32(pattern, &entry);
+  if (search == -1) return false;
+  do {
+    if (strcmp(entry.name, ".") == 0 || strcmp(entry.name, "..") == 0) continue;
+    visit(entry.name, (entry.attrib & _A_SUBDIR) != 0, context);
+  } while (_findnext64i32(search, &entry) == 0);
+  _findclose(search);
+  return true;
+}
+
+bool OVOS_RenameFile(const char* from, const char* to) {
+  return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
 }
