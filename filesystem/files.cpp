@@ -107,32 +107,56 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-bool OVFS_ReadPakDirectory(PakReader& reader, unsigned actual_size, PakDirectory* out) {
+bool OVFS_ReadPakDirectory(PakReader& reader, unsigned actual_size, PakDirectory* out, std::string* problem) {
+  std::string ignored;
+  std::string& why = problem ? *problem : ignored;
   unsigned char magic[8];
-  if (reader.Read(magic, 8) != 8 || memcmp(magic, kPakMagic, 8) != 0) return false;
+  if (actual_size < 16 || reader.Read(magic, 8) != 8 || memcmp(magic, kPakMagic, 8) != 0) {
+    why = "not a pak archive (wrong magic)";
+    return false;
+  }
   unsigned directory_offset, recorded_size, count;
-  if (!ReadUint32(reader, &directory_offset) || !ReadUint32(reader, &recorded_size)) return false;
-  if (recorded_size != actual_size || directory_offset > actual_size - 4 || actual_size < 16) return false;
-  if (!reader.Seek(directory_offset) || !ReadUint32(reader, &count)) return false;
+  if (!ReadUint32(reader, &directory_offset) || !ReadUint32(reader, &recorded_size)) {
+    why = "truncated header";
+    return false;
+  }
+  if (recorded_size != actual_size) {
+    why = "recorded size " + std::to_string(recorded_size) + " differs from the file size " + std::to_string(actual_size);
+    return false;
+  }
+  if (directory_offset > actual_size - 4 || !reader.Seek(directory_offset) || !ReadUint32(reader, &count)) {
+    why = "directory offset " + std::to_string(directory_offset) + " lies outside the file";
+    return false;
+  }
   // Every entry takes at least 17 bytes, so a count that cannot fit is refused before reserving.
-  if (count > (actual_size - directory_offset) / 17) return false;
+  if (count > (actual_size - directory_offset) / 17) {
+    why = "entry count " + std::to_string(count) + " does not fit the directory";
+    return false;
+  }
   out->directory_offset = directory_offset;
   out->archive_size = actual_size;
   out->entries.clear();
   out->entries.reserve(count);
   for (unsigned i = 0; i < count; ++i) {
     PakEntry entry;
-    char c;
+    char c = 1;
     while (reader.Read(&c, 1) == 1 && c != 0) {
-      if (entry.name.size() >= 510) return false;
+      if (entry.name.size() >= 510) {
+        why = "entry " + std::to_string(i) + " has a name longer than 510 bytes";
+        return false;
+      }
       entry.name += c;
     }
-    if (c != 0) return false;
-    if (!ReadUint32(reader, &entry.offset) || !ReadUint32(reader, &entry.size) ||
-        !ReadUint32(reader, &entry.unused[0]) || !ReadUint32(reader, &entry.unused[1]))
+    if (c != 0 || !ReadUint32(reader, &entry.offset) || !ReadUint32(reader, &entry.size) ||
+        !ReadUint32(reader, &entry.unused[0]) || !ReadUint32(reader, &entry.unused[1])) {
+      why = "directory truncated at entry " + std::to_string(i);
       return false;
+    }
     // An entry must lie inside the archive.
-    if (entry.offset > actual_size || entry.size > actual_size - entry.offset) return false;
+    if (entry.offset > actual_size || entry.size > actual_size - entry.offset) {
+      why = "entry '" + entry.name + "' lies outside the file";
+      return false;
+    }
     out->entries.push_back(entry);
   }
   return true;
@@ -148,7 +172,7 @@ const PakDirectory* ovFileOpenerPak::Directory(const std::string& archive) {
     directory->archive = archive;
     directory->handle = handle;
     HandleReader reader(handle);
-    if (handle->size < 0 || !OVFS_ReadPakDirectory(reader, static_cast<unsigned>(handle->size), directory)) {
+    if (handle->size < 0 || !OVFS_ReadPakDirectory(reader, static_cast<unsigned>(handle->size), directory, nullptr)) {
       OV_CloseFile(handle);
       delete directory;
       directory = nullptr;

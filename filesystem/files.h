@@ -122,4 +122,5 @@ struct PakReader {
   virtual int Read(void* buffer, int count) = 0;
   virtual bool Seek(unsigned offset) = 0;
 };
-bool OVFS_ReadPakDirectory(PakReader& reader, unsigned actual_size, PakDirectory* out);
+// problem (may be null) receives what is wrong.
+bool OVFS_ReadPakDirectory(PakReader& reader, unsigned actual_size, PakDirectory* out, std::string* problem);
