@@ -120,9 +120,9 @@ bool OVFS_Resolve(const char* name, char* out, size_t out_size) {
   }
   BaseFolder* base = Find(prefix);
   if (!base) return false;
-  int length = snprintf(out, out_size < OVFS_PATH_SIZE ? out_size : OVFS_PATH_SIZE, "%s/%s", base->folder,
-                        strstr(name, "://") + 3);
-  return length >= 0 && static_cast<size_t>(length) < (out_size < OVFS_PATH_SIZE ? out_size : OVFS_PATH_SIZE);
+  size_t limit = out_size < static_cast<size_t>(OVFS_PATH_SIZE) ? out_size : static_cast<size_t>(OVFS_PATH_SIZE);
+  int length = snprintf(out, limit, "%s/%s", base->folder, strstr(name, "://") + 3);
+  return length >= 0 && static_cast<size_t>(length) < limit;
 }
 
 bool OVFS_Virtualise(const char* native, char* out, size_t out_size) {

@@ -51,7 +51,10 @@ std::string TempRoot() {
   if (!base) base = getenv("TEMP");
   if (!base) base = "/tmp";
   static int counter;
-  return std::string(base) + "/orvel-fs-" + std::to_string(OVOS_Milliseconds()) + "-" + std::to_string(++counter);
+  std::string root = std::string(base) + "/orvel-fs-" + std::to_string(OVOS_Milliseconds()) + "-" + std::to_string(++counter);
+  for (char& c : root)
+    if (c == '\\') c = '/';
+  return root;
 }
 
 class FileSystem : public testing::Test {
@@ -218,7 +221,8 @@ TEST_F(FileSystem, SearchPathsKeepOrderAndDropDuplicates) {
 }
 
 TEST_F(FileSystem, FindFilesWithPatternsPaksAndPrefixes) {
-  for (const char* name : {"res://gfx/a.png", "res://gfx/b.jpg", "res://gfx/a.PNG", "res://gfx/.png",
+  // (no two names differ only in case: Windows folders would take them for one file)
+  for (const char* name : {"res://gfx/a.png", "res://gfx/b.jpg", "res://gfx/c.PNG", "res://gfx/.png",
                            "res://gfx/sub/c.png", "res://gfx/.hidden/d.png"})
     Write(name, "x");
   OV_AddSearchPath("res://", 0);
@@ -230,8 +234,9 @@ TEST_F(FileSystem, FindFilesWithPatternsPaksAndPrefixes) {
   } cases[] = {
       {"gfx", "*.png;*.jpg", false, {"a.png", "b.jpg"}},
       {"gfx/", "*.png", true, {"a.png", "sub/c.png"}},
-      {"res://gfx", "a*", false, {"a.PNG", "a.png"}},
-      {"gfx", "*", false, {".png", "a.PNG", "a.png", "b.jpg"}},
+      {"res://gfx", "*.PNG", false, {"c.PNG"}},
+      {"res://gfx", "a*;b*", false, {"a.png", "b.jpg"}},
+      {"gfx", "*", false, {".png", "a.png", "b.jpg", "c.PNG"}},
       {"user://gfx", "*", false, {}},
   };
   for (const Case& c : cases) {
