@@ -15,6 +15,7 @@
 #include "core/log.h"
 #include "core/threads.h"
 #include "filesystem/file_api.h"
+#include "platform/http_client.h"
 #include "render/colour.h"
 #include "render/renderer.h"
 #include "render/transforms.h"
@@ -222,8 +223,8 @@ void OVI_FillServiceTable() {
   t.OV_WriteFileElements = OV_WriteFileElements;
   t.OV_FindFiles = OV_FindFiles;
   t.OV_FreeFileList = OV_FreeFileList;
-  PLACEHOLDER(OV_WebRequest);
-  PLACEHOLDER(OV_WebRequestWithHeaders);
+  t.OV_WebRequest = OV_WebRequest;
+  t.OV_WebRequestWithHeaders = OV_WebRequestWithHeaders;
   t.OV_CreateBuffer = OV_CreateBuffer;
   t.OV_FreeBuffer = OV_FreeBuffer;
   t.OV_Alloc = OV_Alloc;

@@ -2,6 +2,7 @@
 
 #include <ctype.h>
 #include <string.h>
+#include <sys/stat.h>
 
 #include "core/byte_buffer.h"
 #include "core/log.h"
@@ -19,6 +20,9 @@ ovFileOpener::~ovFileOpener() = default;
 // Plain files.
 
 ovFilePosix* ovFilePosix::Open(const char* virtual_name, const char* native_path, const char* mode) {
+  // A folder is not a file, although some C libraries open one for reading.
+  struct stat info;
+  if (stat(native_path, &info) == 0 && (info.st_mode & S_IFMT) == S_IFDIR) return nullptr;
   FILE* stream = fopen(native_path, mode);
   if (!stream) return nullptr;
   ovFilePosix* file = new ovFilePosix;
@@ -218,6 +222,9 @@ void ovFileOpenerPak::Stop() {
 }
 
 ovFile* ovFileOpenerPosix::Open(const char* name, const char* mode) {
+  // http:// and ms-appdata:// resolve to their bare prefix name: there is no folder behind them.
+  char prefix[16];
+  if (!OVFS_Prefix(name, prefix) || !OVFS_BaseFolder(prefix)) return nullptr;
   char native[OVFS_PATH_SIZE];
   if (!OVFS_Resolve(name, native, sizeof native)) return nullptr;
   return ovFilePosix::Open(name, native, mode);
