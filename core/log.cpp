@@ -308,8 +308,9 @@ void OVI_SetLogSink(OVI_LogSink sink) {
 
 int OVI_Popup(int kind, const char* caption, const char* text) {
   if (core.unattended) {
+    // The log line is echoed to standard error in unattended runs.
     OVI_WriteLine(LOG_SYSTEM, (std::string("Popup answered OK: ") + (text ? text : "")).c_str());
-    OVOS_SetHeadlessPopups(true);
+    return OVOS_RESULT_OK;
   }
   return OVOS_MessageBox(caption, text, kind, OVOS_BUTTONS_OK);
 }
