@@ -6,6 +6,7 @@
      reinit       ask for 800x600 in the first update
      worker       a named thread posts events of types 100..104 in order
      extensions   log the answers of some extension calls in init
+     files        write user://probe/note.txt, read it back and list it in init
    The variants v1359 and getinterface build the same program with interface version 1359, or
    exporting only OV_GetInterface. */
 #include <stdlib.h>
@@ -54,6 +55,23 @@ static ov_bool OV_CALL Init(void) {
     const char* platform = ov->OV_CallExtension("PlatformInfo", "PlatformId");
     ov->OV_Log("probe: GetLanguage=%s", language ? language : "(null)");
     ov->OV_Log("probe: PlatformId=%s", platform ? platform : "(null)");
+  }
+  if (Has("files")) {
+    char back[32] = {0};
+    FileHandle* file;
+    FileList* list;
+    ov->OV_CreateDirectory("user://probe");
+    file = ov->OV_OpenFile("user://probe/note.txt", "w");
+    ov->OV_WriteFile("saved", 5, file);
+    ov->OV_CloseFile(file);
+    file = ov->OV_OpenFile("user://probe/note.txt", "rb");
+    ov->OV_ReadFile(back, file ? file->size : 0, file);
+    ov->OV_CloseFile(file);
+    ov->OV_Log("probe: read back '%s'", back);
+    list = ov->OV_FindFiles("res://", "prog.*", 0);
+    ov->OV_Log("probe: found %d %s", list->count, list->count ? list->names[0] : "");
+    ov->OV_FreeFileList(list);
+    ov->OV_DeleteFile("user://probe/note.txt");
   }
   return 1;
 }

@@ -33,6 +33,7 @@ CASES = {
     "worker_events": ("probe", "worker frames=20", 0,
                       ["probe: event 100 1000", "probe: event 101 1010", "probe: event 102 1020",
                        "probe: event 103 1030", "probe: event 104 1040"], []),
+    "files": ("probe", "files frames=1", 0, ["probe: read back 'saved'", "probe: found 1 prog."], []),
     "extensions": ("probe", "extensions Mandarin Chinese frames=1", 0,
                    ["probe: GetLanguage=mdr", "probe: PlatformId=WINDOWS"], []),
 }
