@@ -135,13 +135,13 @@ int ParseStatus(const std::string& header) {
 }
 
 // The announced "Content-Length"; false when none (or no number) is announced.
-bool AnnouncedLength(const std::string& header, long long* length) {
+bool AnnouncedLength(const std::string& header, int* length) {
   std::string value;
   if (!FindField(header, "Content-Length", &value) || value.empty() || value[0] < '0' || value[0] > '9') return false;
   long long number = 0;
   for (size_t i = 0; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i)
     number = number < 0x7fffffff ? number * 10 + (value[i] - '0') : number;
-  *length = number > 0x7fffffff ? 0x7fffffff : number;
+  *length = number > 0x7fffffff ? 0x7fffffff : static_cast<int>(number);
   return true;
 }
 
@@ -241,39 +241,36 @@ class Connection {
     }
   }
 
-  // Reads the response header up to and including the line that holds nothing but CR.
+  // Reads the response head (see OVI_ParseHttpHead); the bytes after it stay buffered for the body.
   // 0 read, -4 stopped, -6 silent server, -9 closed, broken or too long.
-  int ReadHeader(std::string* header) {
-    size_t line_start = 0;
+  int ReadHeader(std::string* header, HttpHead* head) {
+    std::string text;
     for (;;) {
       if (Stopped(cancel_)) return -4;
-      if (start_ == end_) {
-        int received = Receive(buffer_, sizeof buffer_);
-        if (received == kStopped) return -4;
-        if (received == kTimedOut) return TimedOut();
-        if (received == 0) {
-          OV_LogLevel(LOG_WARNING, "Zero length data packet received from '%s'. Closing connection.", host_part_.c_str());
-          return -9;
-        }
-        if (received < 0) {
-          OV_LogLevel(LOG_WARNING, "Connection to '%s' broke while reading the header.", host_part_.c_str());
-          return -9;
-        }
-        start_ = 0;
-        end_ = received;
+      int received = Receive(buffer_, sizeof buffer_);
+      if (received == kStopped) return -4;
+      if (received == kTimedOut) return TimedOut();
+      if (received == 0) {
+        OV_LogLevel(LOG_WARNING, "Zero length data packet received from '%s'. Closing connection.", host_part_.c_str());
+        return -9;
       }
-      char c = buffer_[start_++];
-      header->push_back(c);
-      if (c == '\n') {
-        bool empty = true;
-        for (size_t i = line_start; i + 1 < header->size() && empty; ++i) empty = (*header)[i] == '\r';
-        if (empty) return 0;
-        line_start = header->size();
+      if (received < 0) {
+        OV_LogLevel(LOG_WARNING, "Connection to '%s' broke while reading the header.", host_part_.c_str());
+        return -9;
       }
-      if (header->size() > HTTP_MAX_HEADER_BYTES) {
+      text.append(buffer_, static_cast<size_t>(received));
+      int length = OVI_ParseHttpHead(text.data(), text.size(), head);
+      if (length == HTTP_HEAD_TOO_LONG) {
         OV_LogLevel(LOG_WARNING, "Response header from '%s' is longer than %d bytes. Closing connection.",
                     host_part_.c_str(), HTTP_MAX_HEADER_BYTES);
         return -9;
+      }
+      if (length > 0) {
+        // The head ends inside the bytes just received; the rest of them begin the body.
+        header->assign(text, 0, static_cast<size_t>(length));
+        start_ = received - static_cast<int>(text.size() - static_cast<size_t>(length));
+        end_ = received;
+        return 0;
       }
     }
   }
@@ -304,9 +301,10 @@ class Connection {
 
 // Reads the body after the header into the response buffer and checks it against the announced
 // length. The status, or a negative result.
-int ReadBody(Connection& connection, Request& request, const std::string& header, int status) {
-  long long announced = 0;
-  bool has_length = AnnouncedLength(header, &announced);
+int ReadBody(Connection& connection, Request& request, const HttpHead& head) {
+  const int status = head.status;
+  const long long announced = head.content_length;
+  const bool has_length = head.has_length;
   ByteBuffer** response = request.response;
 
   // A HEAD response announces the length of what a GET would deliver and carries no body.
@@ -405,13 +403,14 @@ int Perform(Request& request) {
       return result;
 
     std::string header;
-    if ((result = connection.ReadHeader(&header)) != 0) return result;
-    int status = ParseStatus(header);
+    HttpHead head;
+    if ((result = connection.ReadHeader(&header, &head)) != 0) return result;
+    int status = head.status;
 
     if (IsForward(status)) {
       OV_LogLevel(LOG_WARNING, "HTTP forwarding header (status code %d) received.", status);
-      std::string location;
-      if (FindField(header, "Location", &location)) {
+      const std::string& location = head.location;
+      if (head.has_location) {
         if (forwards < HTTP_MAX_FORWARDS) {
           OV_LogLevel(LOG_WARNING, "Forwarding to '%s'..", location.c_str());
           if (StartsWithHttp(location)) ReplaceAll(&request.headers, url.host_part, HostPart(location));
@@ -428,7 +427,7 @@ int Perform(Request& request) {
         (!OVI_AppendBytes(*request.response_header, header.data(), static_cast<int>(header.size())) ||
          !OVI_AppendNul(*request.response_header)))
       return -4;
-    return ReadBody(connection, request, header, status);
+    return ReadBody(connection, request, head);
   }
 }
 
@@ -463,6 +462,35 @@ std::string StandardHeaders(const char* url, const char* content_type, int body_
 }
 
 }  // namespace
+
+int OVI_ParseHttpHead(const char* data, size_t size, HttpHead* head) {
+  if (head->scanned > size) {  // not the bytes of the earlier calls: start over
+    head->scanned = 0;
+    head->blank_line = true;
+  }
+  const size_t limit = size < static_cast<size_t>(HTTP_MAX_HEADER_BYTES) ? size : HTTP_MAX_HEADER_BYTES;
+  for (; head->scanned < limit; ++head->scanned) {
+    char c = data[head->scanned];
+    if (c != '\n') {
+      if (c != '\r') head->blank_line = false;
+      continue;
+    }
+    if (!head->blank_line) {
+      head->blank_line = true;  // a new line begins
+      continue;
+    }
+    // The end line: the fields are read from the whole head.
+    size_t length = ++head->scanned;
+    std::string text(data, length);
+    head->status = ParseStatus(text);
+    head->has_length = AnnouncedLength(text, &head->content_length);
+    if (!head->has_length) head->content_length = 0;
+    head->location.clear();
+    head->has_location = FindField(text, "Location", &head->location);
+    return static_cast<int>(length);
+  }
+  return size > static_cast<size_t>(HTTP_MAX_HEADER_BYTES) ? HTTP_HEAD_TOO_LONG : HTTP_HEAD_INCOMPLETE;
+}
 
 int OV_CALL OV_WebRequest(int kind, const char* url, const char* content_type, const void* body, int body_length,
                           ByteBuffer** response, volatile int* cancel) {

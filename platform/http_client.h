@@ -33,6 +33,10 @@
 // and never compared.
 #pragma once
 
+#include <stddef.h>
+
+#include <string>
+
 #include "core/orvel.h"
 
 enum {
@@ -51,3 +55,28 @@ int OV_CALL OV_WebRequestWithHeaders(int kind, const char* url, const char* head
 
 // Tests: other time-outs for every following request; 0 restores a default.
 void OVI_SetHttpTimeouts(unsigned connect_ms, unsigned receive_ms);
+
+// A response head as the client reads it: the status line and the header fields up to the first
+// line that holds nothing but CR characters before its LF.
+struct HttpHead {
+  int status = 0;           // the number after "HTTP/<version> "; 0 when there is none
+  bool has_length = false;  // a "Content-Length" starting with a digit was announced
+  int content_length = 0;   // its value, at most 0x7fffffff
+  bool has_location = false;
+  std::string location;     // the "Location" field, without surrounding blanks
+  // Where the search for the end stopped; a reader that calls again with more bytes goes on
+  // from there.
+  size_t scanned = 0;
+  bool blank_line = true;  // the line being scanned holds nothing but CR so far
+};
+
+enum { HTTP_HEAD_INCOMPLETE = 0, HTTP_HEAD_TOO_LONG = -1 };
+
+// Reads a response head from the first size bytes of data (the response as received so far).
+//   > 0                   the head's length in bytes, its end line included; *head holds its
+//                         fields and any bytes after it begin the body
+//   HTTP_HEAD_INCOMPLETE  no end yet within these bytes (at most HTTP_MAX_HEADER_BYTES of them)
+//   HTTP_HEAD_TOO_LONG    no end within the first HTTP_MAX_HEADER_BYTES bytes
+// Field names match in any case. Reading piece by piece: call again with the same *head and
+// all bytes received so far.
+int OVI_ParseHttpHead(const char* data, size_t size, HttpHead* head);

@@ -1,6 +1,7 @@
 // The HTTP client against a scripted server on 127.0.0.1 inside the test process.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
 #include <string.h>
 
 #include <atomic>
@@ -32,13 +33,17 @@ const int kSendFlags = MSG_NOSIGNAL;
 
 #include "core/byte_buffer.h"
 #include "core/core_state.h"
+#include "core/lifecycle.h"
+#include "core/threads.h"
+#include "filesystem/file_api.h"
+#include "filesystem/paths.h"
 #include "platform/http_client.h"
 #include "platform/ov_os.h"
 #include "platform/ov_socket.h"
 
 namespace {
 
-// A socket bound to 127.0.0.1 on a free port; listening when asked.
+// A socket bound to 127.0.0.1 on *port (a free one when it holds 0); listening when asked.
 RawSocket BindLocal(int* port, bool listening) {
   RawSocket socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   if (socket == kNoSocket) return kNoSocket;
@@ -46,7 +51,12 @@ RawSocket BindLocal(int* port, bool listening) {
   memset(&address, 0, sizeof address);
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
+  address.sin_port = htons(static_cast<unsigned short>(*port));
+  if (*port != 0) {
+    // A fixed port is bound again by later runs while closed connections of earlier ones linger.
+    int on = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on);
+  }
   SocketLength length = sizeof address;
   if (bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
       (listening && listen(socket, 16) != 0) ||
@@ -73,18 +83,25 @@ typedef std::function<void(TestServer& server, RawSocket client, int index)> Scr
 
 class TestServer {
  public:
-  explicit TestServer(Script script) : script_(std::move(script)) {
+  // Listens on a free port, or on fixed_port, waiting up to a minute while another process holds it.
+  explicit TestServer(Script script, int fixed_port = 0) : script_(std::move(script)) {
     EXPECT_TRUE(OVOS_StartSockets());
-    listener_ = BindLocal(&port_, true);
-    EXPECT_NE(listener_, kNoSocket);
-    thread_ = std::thread([this] { Run(); });
+    for (unsigned start = OVOS_Milliseconds();;) {
+      port_ = fixed_port;
+      listener_ = BindLocal(&port_, true);
+      if (listener_ != kNoSocket || fixed_port == 0 || OVOS_Milliseconds() - start > 60000) break;
+      OVOS_Sleep(200);
+    }
+    if (fixed_port == 0) EXPECT_NE(listener_, kNoSocket);
+    if (listener_ != kNoSocket) thread_ = std::thread([this] { Run(); });
   }
   ~TestServer() {
     stop_ = true;
-    thread_.join();
-    CloseRaw(listener_);
+    if (thread_.joinable()) thread_.join();
+    if (listener_ != kNoSocket) CloseRaw(listener_);
   }
 
+  bool listening() const { return listener_ != kNoSocket; }
   int port() const { return port_; }
   std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
   std::string HostPart() const { return "127.0.0.1:" + std::to_string(port_); }
@@ -411,6 +428,176 @@ TEST_F(Http, SilentServer) {
     OVI_FreeBuffer(response);
     response = nullptr;
   }
+}
+
+// The response head reader on bytes in memory.
+TEST(HttpHeadReader, StatusFieldsAndEnd) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    int result;  // the head's length, HTTP_HEAD_INCOMPLETE or HTTP_HEAD_TOO_LONG
+    int status;
+    bool has_length;
+    int content_length;
+    const char* location;  // null: no Location field
+  } cases[] = {
+      {"status and length", "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello", 38, 200, true, 5, nullptr},
+      {"fields in any case", "HTTP/1.1 302 Found\r\ncontent-LENGTH:\t 12 \r\nLOCATION:  http://h/next \r\n\r\n", 71,
+       302, true, 12, "http://h/next"},
+      {"bare line feeds", "HTTP/1.0 404 Not Found\nLocation:x\n\nbody", 35, 404, false, 0, "x"},
+      {"missing length", "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n", 45, 200, false, 0, nullptr},
+      {"length that is no number", "HTTP/1.0 200 OK\r\nContent-Length: x5\r\n\r\n", 39, 200, false, 0, nullptr},
+      {"length past 2 GB", "HTTP/1.0 200 OK\r\nContent-Length: 99999999999\r\n\r\n", 48, 200, true, 0x7fffffff,
+       nullptr},
+      {"a field name is matched whole", "HTTP/1.0 200 OK\r\nContent-Lengthy: 3\r\nX-Location: y\r\n\r\n", 54,
+       200, false, 0, nullptr},
+      {"no status line", "garbage\r\nContent-Length: 2\r\n\r\nxy", 30, 0, true, 2, nullptr},
+      {"no space after the version", "HTTP/1.0200 OK\r\n\r\n", 18, 0, false, 0, nullptr},
+      {"no digits", "HTTP/1.0 OK\r\n\r\n", 15, 0, false, 0, nullptr},
+      {"empty head", "\r\nrest", 2, 0, false, 0, nullptr},
+      {"end line of CRs", "HTTP/1.0 204 No Content\r\n\r\r\n", 28, 204, false, 0, nullptr},
+      {"not ended", "HTTP/1.0 200 OK\r\nContent-", HTTP_HEAD_INCOMPLETE, 0, false, 0, nullptr},
+      {"nothing", "", HTTP_HEAD_INCOMPLETE, 0, false, 0, nullptr},
+      {"largest head", "HTTP/1.0 200 OK\r\nX: " + std::string(HTTP_MAX_HEADER_BYTES - 24, 'a') + "\r\n\r\n",
+       HTTP_MAX_HEADER_BYTES, 200, false, 0, nullptr},
+      {"a byte too long", "HTTP/1.0 200 OK\r\nX: " + std::string(HTTP_MAX_HEADER_BYTES - 23, 'a') + "\r\n\r\n",
+       HTTP_HEAD_TOO_LONG, 0, false, 0, nullptr},
+      {"at the bound, not ended", std::string(HTTP_MAX_HEADER_BYTES, 'a'), HTTP_HEAD_INCOMPLETE, 0, false, 0, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    HttpHead head;
+    EXPECT_EQ(OVI_ParseHttpHead(c.bytes.data(), c.bytes.size(), &head), c.result);
+    if (c.result <= 0) continue;
+    EXPECT_EQ(head.status, c.status);
+    EXPECT_EQ(head.has_length, c.has_length);
+    EXPECT_EQ(head.content_length, c.content_length);
+    EXPECT_EQ(head.has_location, c.location != nullptr);
+    EXPECT_EQ(head.location, c.location ? c.location : "");
+
+    // Read as it arrives, a byte at a time: the same head.
+    HttpHead pieces;
+    int result = HTTP_HEAD_INCOMPLETE;
+    for (size_t size = 0; size <= c.bytes.size() && result == HTTP_HEAD_INCOMPLETE; ++size)
+      result = OVI_ParseHttpHead(c.bytes.data(), size, &pieces);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(pieces.status, c.status);
+    EXPECT_EQ(pieces.content_length, c.content_length);
+    EXPECT_EQ(pieces.location, head.location);
+  }
+}
+
+TEST_F(Http, HeadLongerThanTheBoundClosesTheConnection) {
+  TestServer server(Reply("HTTP/1.0 200 OK\r\nX: " + std::string(HTTP_MAX_HEADER_BYTES, 'a') + "\r\n\r\nbody"));
+  EXPECT_EQ(OV_WebRequest(2, server.Url("/").c_str(), nullptr, nullptr, 0, &response, nullptr), -9);
+}
+
+void RemoveTree(const std::string& path) {
+  struct Names {
+    std::vector<std::string> files, folders;
+  } names;
+  OVOS_ListFolder(
+      path.c_str(),
+      [](const char* name, bool is_folder, void* raw) {
+        (is_folder ? static_cast<Names*>(raw)->folders : static_cast<Names*>(raw)->files).push_back(name);
+      },
+      &names);
+  for (const std::string& file : names.files) OVOS_DeleteFile((path + "/" + file).c_str());
+  for (const std::string& folder : names.folders) RemoveTree(path + "/" + folder);
+  OVOS_RemoveFolder(path.c_str());
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> files;
+  OVOS_ListFolder(
+      folder.c_str(),
+      [](const char* name, bool is_folder, void* raw) {
+        if (!is_folder) static_cast<std::vector<std::string>*>(raw)->push_back(name);
+      },
+      &files);
+  return files;
+}
+
+std::string TempRoot() {
+  const char* base = getenv("TMP");
+  if (!base) base = getenv("TEMP");
+  if (!base) base = "/tmp";
+  static int counter;
+  std::string root =
+      std::string(base) + "/orvel-http-" + std::to_string(OVOS_Milliseconds()) + "-" + std::to_string(++counter);
+  for (char& c : root)
+    if (c == '\\') c = '/';
+  return root;
+}
+
+// http:// files through the engine's file API, downloaded by the client into a fresh cache://.
+class HttpFiles : public testing::Test {
+ protected:
+  std::string root;
+  void SetUp() override {
+    OVI_CreateThreadListMutex();
+    OVI_ResetState();
+    OVI_CreateEngineMutexes();
+    core.unattended = true;
+    core.program_initialized = core.running = core.core_ready = true;
+    OVOS_SetHeadlessPopups(true);
+    root = TempRoot();
+    ASSERT_TRUE(OVOS_CreateFolder(root.c_str()));
+    for (const char* prefix : {"res", "user", "cache", "docs"}) {
+      std::string folder = root + "/" + prefix;
+      OVOS_CreateFolder(folder.c_str());
+      OVFS_SetBaseFolder(prefix, folder.c_str());
+    }
+    ASSERT_TRUE(OVFS_Start());
+  }
+  void TearDown() override {
+    OVFS_Stop();
+    OVFS_ClearSearchPaths();
+    RemoveTree(root);
+    OVI_ReleaseThreadsAndMutexes();
+    OVI_ResetState();
+  }
+  std::string Read(const std::string& name) {
+    FileHandle* file = OV_OpenFile(name.c_str(), "rb");
+    if (!file) return "(none)";
+    std::string bytes(static_cast<size_t>(file->size), '\0');
+    int got = bytes.empty() ? 0 : OV_ReadFile(&bytes[0], file->size, file);
+    OV_CloseFile(file);
+    bytes.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return bytes;
+  }
+};
+
+TEST_F(HttpFiles, DownloadedOnceIntoTheCacheAndIncompleteDownloadsAreNotKept) {
+  const std::string image("PNG\0\x01\xff image bytes", 18);
+  // File names hold no port, so the server listens on the default one.
+  TestServer server(
+      [image](TestServer& self, RawSocket client, int) {
+        const std::string request = self.Requests().back();
+        if (request.compare(0, 18, "GET /pics/a.png HT") == 0)
+          TestServer::Send(client, "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(image.size()) + "\r\n\r\n" + image);
+        else if (request.compare(0, 22, "GET /pics/short.png HT") == 0)
+          TestServer::Send(client, "HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nonly a part");
+        else
+          TestServer::Send(client, "HTTP/1.0 404 Not Found\r\n\r\n");
+      },
+      80);
+  if (!server.listening()) GTEST_SKIP() << "127.0.0.1:80 cannot be listened on";
+
+  const std::string url = "http://127.0.0.1/pics/a.png";
+  EXPECT_EQ(Read(url), image);
+  ASSERT_EQ(server.Requests().size(), 1u);
+  EXPECT_EQ(server.Requests()[0].compare(0, 28, "GET /pics/a.png HTTP/1.0\r\nAc"), 0) << server.Requests()[0];
+  EXPECT_EQ(FilesIn(root + "/cache"), std::vector<std::string>{"http___127.0.0.1_pics_a.png"});
+  EXPECT_EQ(Read("cache://http___127.0.0.1_pics_a.png"), image);
+
+  EXPECT_EQ(Read(url), image);  // from the cache: no request reaches the server
+  EXPECT_EQ(server.Requests().size(), 1u);
+
+  EXPECT_EQ(Read("http://127.0.0.1/pics/short.png"), "(none)");
+  EXPECT_EQ(Read("http://127.0.0.1/pics/missing.png"), "(none)");
+  EXPECT_EQ(server.Requests().size(), 3u);
+  EXPECT_EQ(FilesIn(root + "/cache"), std::vector<std::string>{"http___127.0.0.1_pics_a.png"});
 }
 
 }  // namespace
