@@ -102,11 +102,10 @@ struct HandleReader : PakReader {
   }
 };
 
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (tolower(static_cast<unsigned char>(a[i])) != tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
+std::string Lower(const std::string& text) {
+  std::string lower = text;
+  for (char& c : lower) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return lower;
 }
 
 }  // namespace
@@ -181,6 +180,7 @@ const PakDirectory* ovFileOpenerPak::Directory(const std::string& archive) {
       delete directory;
       directory = nullptr;
     } else {
+      for (size_t i = 0; i < directory->entries.size(); ++i) directory->index.emplace(Lower(directory->entries[i].name), i);
       OV_Log("Opening new pak '%s'.\n", archive.c_str());
     }
   }
@@ -199,17 +199,15 @@ ovFile* ovFileOpenerPak::Open(const char* name, const char* mode) {
   if (archive.size() - static_cast<size_t>(folder - name) >= 512) return nullptr;
   const PakDirectory* directory = Directory(archive);
   if (!directory) return nullptr;
-  std::string entry_name = slash + 1;
-  for (const PakEntry& entry : directory->entries) {
-    if (!EqualIgnoringCase(entry.name, entry_name)) continue;
-    FileHandle* container = OV_OpenFile(archive.c_str(), "rb");
-    if (!container) return nullptr;
-    ovFilePakFile* file = new ovFilePakFile(entry.name, archive, static_cast<int>(entry.size),
-                                            static_cast<int>(entry.offset), container);
-    file->Seek(0, 0);
-    return file;
-  }
-  return nullptr;
+  auto found = directory->index.find(Lower(slash + 1));
+  if (found == directory->index.end()) return nullptr;
+  const PakEntry& entry = directory->entries[found->second];
+  FileHandle* container = OV_OpenFile(archive.c_str(), "rb");
+  if (!container) return nullptr;
+  ovFilePakFile* file =
+      new ovFilePakFile(entry.name, archive, static_cast<int>(entry.size), static_cast<int>(entry.offset), container);
+  file->Seek(0, 0);
+  return file;
 }
 
 void ovFileOpenerPak::Stop() {

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/orvel.h"
@@ -83,6 +84,8 @@ struct PakEntry {
 };
 
 struct PakDirectory {
+  // Entry positions by lower-case name (the first entry of each name), for case-free lookup.
+  std::unordered_map<std::string, size_t> index;
   std::string archive;
   unsigned archive_size;
   unsigned directory_offset;
