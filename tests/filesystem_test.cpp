@@ -20,6 +20,7 @@
 #include "filesystem/paths.h"
 #include "filesystem/pak_writer.h"
 #include "platform/ov_os.h"
+#include "tests/support/file_system_fixture.h"
 
 namespace {
 
@@ -31,57 +32,15 @@ int Logged(const std::string& text) {
   return count;
 }
 
-void RemoveTree(const std::string& path) {
-  struct Names {
-    std::vector<std::string> files, folders;
-  } names;
-  OVOS_ListFolder(
-      path.c_str(),
-      [](const char* name, bool is_folder, void* raw) {
-        (is_folder ? static_cast<Names*>(raw)->folders : static_cast<Names*>(raw)->files).push_back(name);
-      },
-      &names);
-  for (const std::string& file : names.files) OVOS_DeleteFile((path + "/" + file).c_str());
-  for (const std::string& folder : names.folders) RemoveTree(path + "/" + folder);
-  OVOS_RemoveFolder(path.c_str());
-}
-
-std::string TempRoot() {
-  const char* base = getenv("TMP");
-  if (!base) base = getenv("TEMP");
-  if (!base) base = "/tmp";
-  static int counter;
-  std::string root = std::string(base) + "/orvel-fs-" + std::to_string(OVOS_Milliseconds()) + "-" + std::to_string(++counter);
-  for (char& c : root)
-    if (c == '\\') c = '/';
-  return root;
-}
-
-class FileSystem : public testing::Test {
+class FileSystem : public FileSystemFixture {
  protected:
-  std::string root;
   void SetUp() override {
     log_lines.clear();
     OVI_SetLogSink(CaptureLog);
-    OVI_CreateThreadListMutex();
-    OVI_ResetState();
-    OVI_CreateEngineMutexes();
-    core.unattended = core.developer_mode = true;
-    core.program_initialized = core.running = core.core_ready = true;  // names are not quiet
-    root = TempRoot();
-    ASSERT_TRUE(OVOS_CreateFolder(root.c_str()));
-    for (const char* prefix : {"res", "user", "cache", "docs"}) {
-      std::string folder = root + "/" + prefix;
-      OVOS_CreateFolder(folder.c_str());
-      OVFS_SetBaseFolder(prefix, folder.c_str());
-    }
-    ASSERT_TRUE(OVFS_Start());
+    FileSystemFixture::SetUp();
   }
   void TearDown() override {
-    OVFS_Stop();
-    OVFS_ClearSearchPaths();
-    RemoveTree(root);
-    OVI_ReleaseThreadsAndMutexes();
+    FileSystemFixture::TearDown();
     OVI_SetLogSink(nullptr);
   }
   void Write(const std::string& virtual_name, const std::string& bytes) {
@@ -90,15 +49,6 @@ class FileSystem : public testing::Test {
     ASSERT_NE(file, nullptr) << virtual_name;
     EXPECT_EQ(OV_WriteFile(bytes.data(), static_cast<int>(bytes.size()), file), static_cast<int>(bytes.size()));
     OV_CloseFile(file);
-  }
-  std::string Read(const char* name) {
-    FileHandle* file = OV_OpenFile(name, "rb");
-    if (!file) return "(none)";
-    std::string bytes(static_cast<size_t>(file->size), '\0');
-    int got = OV_ReadFile(&bytes[0], file->size, file);
-    OV_CloseFile(file);
-    bytes.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return bytes;
   }
   // An archive res://<folder>.pak of (entry name, bytes) pairs.
   void MakePak(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& entries) {

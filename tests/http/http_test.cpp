@@ -1,6 +1,8 @@
 // The HTTP client against a scripted server on 127.0.0.1 inside the test process.
 #include <gtest/gtest.h>
 
+#include "tests/support/file_system_fixture.h"
+
 #include <stdlib.h>
 #include <string.h>
 
@@ -492,20 +494,6 @@ TEST_F(Http, HeadLongerThanTheBoundClosesTheConnection) {
   EXPECT_EQ(OV_WebRequest(2, server.Url("/").c_str(), nullptr, nullptr, 0, &response, nullptr), -9);
 }
 
-void RemoveTree(const std::string& path) {
-  struct Names {
-    std::vector<std::string> files, folders;
-  } names;
-  OVOS_ListFolder(
-      path.c_str(),
-      [](const char* name, bool is_folder, void* raw) {
-        (is_folder ? static_cast<Names*>(raw)->folders : static_cast<Names*>(raw)->files).push_back(name);
-      },
-      &names);
-  for (const std::string& file : names.files) OVOS_DeleteFile((path + "/" + file).c_str());
-  for (const std::string& folder : names.folders) RemoveTree(path + "/" + folder);
-  OVOS_RemoveFolder(path.c_str());
-}
 
 std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> files;
@@ -518,55 +506,9 @@ std::vector<std::string> FilesIn(const std::string& folder) {
   return files;
 }
 
-std::string TempRoot() {
-  const char* base = getenv("TMP");
-  if (!base) base = getenv("TEMP");
-  if (!base) base = "/tmp";
-  static int counter;
-  std::string root =
-      std::string(base) + "/orvel-http-" + std::to_string(OVOS_Milliseconds()) + "-" + std::to_string(++counter);
-  for (char& c : root)
-    if (c == '\\') c = '/';
-  return root;
-}
 
 // http:// files through the engine's file API, downloaded by the client into a fresh cache://.
-class HttpFiles : public testing::Test {
- protected:
-  std::string root;
-  void SetUp() override {
-    OVI_CreateThreadListMutex();
-    OVI_ResetState();
-    OVI_CreateEngineMutexes();
-    core.unattended = true;
-    core.program_initialized = core.running = core.core_ready = true;
-    OVOS_SetHeadlessPopups(true);
-    root = TempRoot();
-    ASSERT_TRUE(OVOS_CreateFolder(root.c_str()));
-    for (const char* prefix : {"res", "user", "cache", "docs"}) {
-      std::string folder = root + "/" + prefix;
-      OVOS_CreateFolder(folder.c_str());
-      OVFS_SetBaseFolder(prefix, folder.c_str());
-    }
-    ASSERT_TRUE(OVFS_Start());
-  }
-  void TearDown() override {
-    OVFS_Stop();
-    OVFS_ClearSearchPaths();
-    RemoveTree(root);
-    OVI_ReleaseThreadsAndMutexes();
-    OVI_ResetState();
-  }
-  std::string Read(const std::string& name) {
-    FileHandle* file = OV_OpenFile(name.c_str(), "rb");
-    if (!file) return "(none)";
-    std::string bytes(static_cast<size_t>(file->size), '\0');
-    int got = bytes.empty() ? 0 : OV_ReadFile(&bytes[0], file->size, file);
-    OV_CloseFile(file);
-    bytes.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return bytes;
-  }
-};
+class HttpFiles : public FileSystemFixture {};
 
 TEST_F(HttpFiles, DownloadedOnceIntoTheCacheAndIncompleteDownloadsAreNotKept) {
   const std::string image("PNG\0\x01\xff image bytes", 18);

@@ -1,0 +1,81 @@
+// Shared by the tests that use the file API over real folders: an engine state in which names
+// are not quiet and popups are answered, with res://, user://, cache:// and docs:// in a fresh
+// temporary folder that is removed afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
+#include "core/core_state.h"
+#include "core/lifecycle.h"
+#include "core/threads.h"
+#include "filesystem/file_api.h"
+#include "filesystem/paths.h"
+#include "platform/ov_os.h"
+
+inline void RemoveTree(const std::string& path) {
+  struct Names {
+    std::vector<std::string> files, folders;
+  } names;
+  OVOS_ListFolder(
+      path.c_str(),
+      [](const char* name, bool is_folder, void* raw) {
+        (is_folder ? static_cast<Names*>(raw)->folders : static_cast<Names*>(raw)->files).push_back(name);
+      },
+      &names);
+  for (const std::string& file : names.files) OVOS_DeleteFile((path + "/" + file).c_str());
+  for (const std::string& folder : names.folders) RemoveTree(path + "/" + folder);
+  OVOS_RemoveFolder(path.c_str());
+}
+
+inline std::string TempRoot(const char* name) {
+  const char* base = getenv("TMP");
+  if (!base) base = getenv("TEMP");
+  if (!base) base = "/tmp";
+  static int counter;
+  std::string root = std::string(base) + "/orvel-" + name + "-" + std::to_string(OVOS_Milliseconds()) + "-" +
+                     std::to_string(++counter);
+  for (char& c : root)
+    if (c == '\\') c = '/';
+  return root;
+}
+
+class FileSystemFixture : public testing::Test {
+ protected:
+  std::string root;
+  void SetUp() override {
+    OVI_CreateThreadListMutex();
+    OVI_ResetState();
+    OVI_CreateEngineMutexes();
+    core.unattended = core.developer_mode = true;
+    core.program_initialized = core.running = core.core_ready = true;  // names are not quiet
+    root = TempRoot("fs");
+    ASSERT_TRUE(OVOS_CreateFolder(root.c_str()));
+    for (const char* prefix : {"res", "user", "cache", "docs"}) {
+      std::string folder = root + "/" + prefix;
+      OVOS_CreateFolder(folder.c_str());
+      OVFS_SetBaseFolder(prefix, folder.c_str());
+    }
+    ASSERT_TRUE(OVFS_Start());
+  }
+  void TearDown() override {
+    OVFS_Stop();
+    OVFS_ClearSearchPaths();
+    RemoveTree(root);
+    OVI_ReleaseThreadsAndMutexes();
+  }
+  // The whole file, or "(none)" when it does not open.
+  static std::string Read(const std::string& name) {
+    FileHandle* file = OV_OpenFile(name.c_str(), "rb");
+    if (!file) return "(none)";
+    std::string bytes(static_cast<size_t>(file->size), '\0');
+    int got = bytes.empty() ? 0 : OV_ReadFile(&bytes[0], file->size, file);
+    OV_CloseFile(file);
+    bytes.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return bytes;
+  }
+};
