@@ -1,6 +1,8 @@
 // The XML reader and the scrambled container, on documents in memory and on files.
 #include <gtest/gtest.h>
 
+#include <stdarg.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
