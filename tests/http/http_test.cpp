@@ -94,7 +94,9 @@ class TestServer {
       if (listener_ != kNoSocket || fixed_port == 0 || OVOS_Milliseconds() - start > 60000) break;
       OVOS_Sleep(200);
     }
-    if (fixed_port == 0) EXPECT_NE(listener_, kNoSocket);
+    if (fixed_port == 0) {
+      EXPECT_NE(listener_, kNoSocket);
+    }
     if (listener_ != kNoSocket) thread_ = std::thread([this] { Run(); });
   }
   ~TestServer() {
