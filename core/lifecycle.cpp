@@ -16,6 +16,7 @@
 #include "core/text.h"
 #include "core/threads.h"
 #include "core/video.h"
+#include "data/data_base.h"
 #include "filesystem/file_api.h"
 #include "filesystem/paths.h"
 #include "platform/ov_os.h"
@@ -73,6 +74,7 @@ bool OVI_CorePreInitialize() {
   OVI_CreateEngineMutexes();
   // System information joins here with the window layer.
   if (!OVFS_Start()) return false;
+  OVD_SetRenameFunction(OVFS_RenameFile);  // data bases are saved whole or not at all
   OVFS_SetupBasePaths("Tarnwick", "unknown");
   core.program = &core.default_program;
   OVI_ReadConfiguration();

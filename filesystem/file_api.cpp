@@ -285,6 +285,14 @@ int OV_CALL OV_WriteFileElements(const void* buffer, int element_size, int eleme
   return OV_WriteFile(buffer, static_cast<int>(total), file);
 }
 
+bool OVFS_RenameFile(const char* from, const char* to) {
+  char native_from[OVFS_PATH_SIZE], native_to[OVFS_PATH_SIZE];
+  if (!from || !to || !OVFS_Resolve(from, native_from, sizeof native_from) ||
+      !OVFS_Resolve(to, native_to, sizeof native_to))
+    return false;
+  return OVOS_RenameFile(native_from, native_to);
+}
+
 ov_bool OV_CALL OV_DeleteFile(const char* path) {
   char native[OVFS_PATH_SIZE];
   if (!path || !OVFS_Resolve(path, native, sizeof native)) return 0;

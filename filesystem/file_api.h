@@ -21,6 +21,9 @@ int OVFS_OpenFileNames(const char** names, int capacity);
 const char* OVFS_FindInSearchPaths(const char* name, bool probe);
 void OVFS_ClearSearchPaths();
 
+// Replaces the file `to` by `from` (both virtual paths with a folder behind their prefix).
+bool OVFS_RenameFile(const char* from, const char* to);
+
 ov_bool OV_CALL OV_CreateDirectory(const char* path);
 ov_bool OV_CALL OV_RemoveDirectory(const char* path, ov_bool with_contents);
 void OV_CALL OV_AddSearchPath(const char* path, ov_bool high_priority);
