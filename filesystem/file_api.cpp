@@ -11,7 +11,9 @@
 #include "core/core_state.h"
 #include "core/log.h"
 #include "core/text.h"
+#include "core/service_table.h"
 #include "core/threads.h"
+#include "data/data_base.h"
 #include "filesystem/files.h"
 #include "filesystem/paths.h"
 #include "platform/ov_os.h"
@@ -119,7 +121,29 @@ void Walk(Listing& listing, const std::string& native, const std::string& relati
   for (const std::string& folder : context.folders) Walk(listing, native + "/" + folder, relative + folder + "/");
 }
 
+std::vector<DataManager*> manifests;
+
+// The manifest of a search path: docs://dlc/pack/ has docs://manifest-dlc-pack.xml.
+void AddManifestOf(const std::string& path) {
+  if (path == "res://") return;
+  std::string text = path.substr(0, path.size() - 1) + ".xml";
+  size_t separator = text.find("://");
+  if (separator == std::string::npos) return;
+  std::string rest = text.substr(separator + 3);
+  std::replace(rest.begin(), rest.end(), '/', '-');
+  std::string name = text.substr(0, separator) + "://manifest-" + rest;
+  for (DataManager* manifest : manifests)
+    if (manifest->name.Is(name.c_str())) return;
+  FileHandle* file = OV_OpenFile(name.c_str(), "rb");
+  if (!file) return;
+  OV_CloseFile(file);
+  manifests.push_back(OVD_GetDataBase(&service_table, name.c_str()));
+  OV_Log("Added manifest '%s'.", name.c_str());
+}
+
 }  // namespace
+
+const std::vector<DataManager*>& OVFS_Manifests() { return manifests; }
 
 bool OVFS_Start() {
   static ovFileOpenerPak pak;
@@ -344,7 +368,7 @@ void OV_CALL OV_AddSearchPath(const char* path, ov_bool high_priority) {
   else search_paths.push_back(normal);
   for (size_t i = 0; i < search_paths.size(); ++i)
     OV_Log("Search path priority #%d: '%s'.", static_cast<int>(i + 1), search_paths[i].c_str());
-  // Manifests of search paths are data bases; they are loaded once the data base exists.
+  AddManifestOf(normal);
 }
 
 void OV_CALL OV_RemoveSearchPath(const char* path) {
@@ -365,7 +389,10 @@ const char* OV_CALL OV_GetSearchPath(int index) {
 
 int OV_CALL OV_GetSearchPathCount(void) { return static_cast<int>(search_paths.size()); }
 
-void OVFS_ClearSearchPaths() { search_paths.clear(); }
+void OVFS_ClearSearchPaths() {
+  search_paths.clear();
+  manifests.clear();
+}
 
 const char* OVFS_FindInSearchPaths(const char* name, bool probe) {
   static char ring[32][260];

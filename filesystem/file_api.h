@@ -4,6 +4,9 @@
 
 #include "core/orvel.h"
 
+#include <vector>
+
+class DataManager;
 class ovFileOpenerPak;
 
 // Creates and starts the openers (pak, plain file, HTTP); false when one does not start.
@@ -19,7 +22,9 @@ int OVFS_OpenFileNames(const char** names, int capacity);
 // The first search path where a relative name opens for reading (or, without probe, could be
 // created); the result stays valid for the next 31 calls. Null when none.
 const char* OVFS_FindInSearchPaths(const char* name, bool probe);
-void OVFS_ClearSearchPaths();
+void OVFS_ClearSearchPaths();  // and the manifests
+// The manifests found beside search paths, as data bases, in the order they were added.
+const std::vector<DataManager*>& OVFS_Manifests();
 
 // Replaces the file `to` by `from` (both virtual paths with a folder behind their prefix).
 bool OVFS_RenameFile(const char* from, const char* to);

@@ -15,6 +15,7 @@
 #include "core/log.h"
 #include "core/service_table.h"
 #include "core/threads.h"
+#include "data/data_base.h"
 #include "filesystem/file_api.h"
 #include "filesystem/files.h"
 #include "filesystem/paths.h"
@@ -168,6 +169,19 @@ TEST_F(FileSystem, SearchPathsKeepOrderAndDropDuplicates) {
   ASSERT_NE(creatable, nullptr);
   EXPECT_STREQ(creatable, "docs://dlc/pack/missing.txt");
   EXPECT_EQ(Read("docs://dlc/pack/missing.txt"), "(none)");  // the probe file is deleted again
+}
+
+TEST_F(FileSystem, SearchPathsBringTheirManifests) {
+  Write("docs://manifest-dlc-pack.xml",
+        "<?xml version=\"1.0\"?>\n<root><array id=\"files\"><node id=\"a.png\"/></array></root>\n");
+  OV_AddSearchPath("docs://dlc/pack", 0);
+  OV_AddSearchPath("res://nothing", 0);  // no manifest there
+  OV_AddSearchPath("docs://dlc/pack", 0);  // added again: the manifest stays one
+  ASSERT_EQ(OVFS_Manifests().size(), 1u);
+  EXPECT_STREQ(OVFS_Manifests()[0]->name.c_str(), "docs://manifest-dlc-pack.xml");
+  EXPECT_NE(OVFS_Manifests()[0]->FindArray("files"), nullptr);
+  EXPECT_EQ(Logged("Added manifest 'docs://manifest-dlc-pack.xml'."), 1);
+  OVD_UnloadDataBase("docs://manifest-dlc-pack.xml");
 }
 
 TEST_F(FileSystem, FindFilesWithPatternsPaksAndPrefixes) {
