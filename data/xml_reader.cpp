@@ -193,7 +193,7 @@ const char* XmlReader::Token(bool* in_document) {
   char* t = token_;
   while (position_ < length_) {
     char c = document_[position_++];
-    if (strncmp(document_ + position_ - 1, "![CDATA[", 8) == 0) {
+    if (c == '!' && strncmp(document_ + position_ - 1, "![CDATA[", 8) == 0) {
       const char* start = document_ + position_ - 1 + 8;
       const char* end = strstr(start, "]]>");
       if (!end || end > document_ + length_) {
