@@ -223,6 +223,7 @@ bool DataManager::LoadXml(XmlReader& reader, const char* file) {
       }
       DataNode* node = array->AddNode();
       ++node_count;
+      node->parameters.reserve(static_cast<size_t>(block->attribute_count) + 1);  // and DATA
       for (int i = 0; i < block->attribute_count; ++i) {
         if (strcmp(block->names[i], "id") == 0) node->id = DataText(block->values[i]);
         node->parameters.push_back(DataParameter{DataText(block->names[i]), DataText(block->values[i])});

@@ -50,6 +50,7 @@ void Unescape(char* value) {
     // any other escaped byte is dropped with its backslash
   }
   *out = 0;
+  if (!strchr(value, '&')) return;
   std::string text = value;
   for (const char* entity : {"&quot;", "&amp;"}) {
     const char replacement = entity[1] == 'q' ? '"' : '&';
