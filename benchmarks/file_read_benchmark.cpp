@@ -7,6 +7,8 @@
 // about a megabyte) is generated once into ORVEL_BENCH_DATA_DIR (or the folder named by the
 // environment variable ORVEL_BENCH_DATA) and reused while its marker file matches.
 #include <benchmark/benchmark.h>
+
+#include "benchmarks/ratio_reporter.h"
 #include <physfs.h>
 #include <stdint.h>
 #include <stdio.h>
@@ -409,34 +411,6 @@ void ReadAll(benchmark::State& state, Way way) {
 // ---------------------------------------------------------------------------------------------
 // Console output plus the ratios at the end.
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_ColorTabular : OO_Tabular) {}
-  void ReportRuns(const std::vector<Run>& reports) override {
-    ConsoleReporter::ReportRuns(reports);
-    for (const Run& run : reports) {
-      if (run.error_occurred) continue;
-      const std::string& name = run.run_name.function_name;
-      if (run.run_type == Run::RT_Iteration) iterations_[name].push_back(run.GetAdjustedRealTime());
-      else if (run.aggregate_name == "median") medians_[name] = run.GetAdjustedRealTime();
-    }
-  }
-  // The median time of a benchmark over its repetitions; 0 when it did not run.
-  double Time(const std::string& name) const {
-    auto median = medians_.find(name);
-    if (median != medians_.end()) return median->second;
-    auto runs = iterations_.find(name);
-    if (runs == iterations_.end() || runs->second.empty()) return 0;
-    std::vector<double> times = runs->second;
-    std::sort(times.begin(), times.end());
-    size_t n = times.size();
-    return n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
-  }
-
- private:
-  std::map<std::string, std::vector<double>> iterations_;
-  std::map<std::string, double> medians_;
-};
 
 void PrintRatio(const RatioReporter& reporter, const char* label, Way top, Way bottom, double goal) {
   double a = reporter.Time(kWayNames[top]), b = reporter.Time(kWayNames[bottom]);

@@ -12,31 +12,11 @@
 
 namespace {
 
-std::vector<std::string> log_lines;
-void CaptureLog(int, const char* line) { log_lines.push_back(line); }
-int Logged(const std::string& text) {
-  int count = 0;
-  for (const std::string& line : log_lines) count += line.find(text) != std::string::npos;
-  return count;
-}
-
 class DataBase : public FileSystemFixture {
  protected:
   void SetUp() override {
-    log_lines.clear();
-    OVI_SetLogSink(CaptureLog);
     FileSystemFixture::SetUp();
     OVD_SetRenameFunction(OVFS_RenameFile);
-  }
-  void TearDown() override {
-    FileSystemFixture::TearDown();
-    OVI_SetLogSink(nullptr);
-  }
-  void Write(const std::string& name, const std::string& bytes) {
-    FileHandle* file = OV_OpenFile(name.c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    OV_WriteFile(bytes.data(), static_cast<int>(bytes.size()), file);
-    OV_CloseFile(file);
   }
   // A fresh data base (not registered) loaded from a file with this text.
   std::unique_ptr<DataManager> LoadText(const std::string& text, const char* name = "user://db.xml") {
@@ -88,10 +68,10 @@ TEST_F(DataBase, StructureViolationsEmptyTheDataBase) {
       {"<root><array id=\"a\"><array id=\"b\"></array></array></root>\n", "starts inside another array"},
   };
   for (const Case& c : cases) {
-    log_lines.clear();
+    CapturedLog().clear();
     auto db = LoadText(std::string(kHeader) + c.body);
     EXPECT_TRUE(db->arrays.empty()) << c.body;
-    EXPECT_GE(Logged(c.message), 1) << c.body << (log_lines.empty() ? "" : ": " + log_lines[0]);
+    EXPECT_GE(Logged(c.message), 1) << c.body << (CapturedLog().empty() ? "" : ": " + CapturedLog()[0]);
   }
 }
 

@@ -25,32 +25,8 @@
 
 namespace {
 
-std::vector<std::string> log_lines;
-void CaptureLog(int, const char* line) { log_lines.push_back(line); }
-int Logged(const std::string& text) {
-  int count = 0;
-  for (const std::string& line : log_lines) count += line.find(text) != std::string::npos;
-  return count;
-}
-
 class FileSystem : public FileSystemFixture {
  protected:
-  void SetUp() override {
-    log_lines.clear();
-    OVI_SetLogSink(CaptureLog);
-    FileSystemFixture::SetUp();
-  }
-  void TearDown() override {
-    FileSystemFixture::TearDown();
-    OVI_SetLogSink(nullptr);
-  }
-  void Write(const std::string& virtual_name, const std::string& bytes) {
-    OV_CreateDirectory(virtual_name.substr(0, virtual_name.rfind('/')).c_str());
-    FileHandle* file = OV_OpenFile(virtual_name.c_str(), "wb");
-    ASSERT_NE(file, nullptr) << virtual_name;
-    EXPECT_EQ(OV_WriteFile(bytes.data(), static_cast<int>(bytes.size()), file), static_cast<int>(bytes.size()));
-    OV_CloseFile(file);
-  }
   // An archive res://<folder>.pak of (entry name, bytes) pairs.
   void MakePak(const std::string& folder, const std::vector<std::pair<std::string, std::string>>& entries) {
     std::vector<PakSource> sources;
@@ -99,7 +75,7 @@ TEST_F(FileSystem, ModesAndRelativeNames) {
   EXPECT_EQ(OV_OpenFile("res://bad//name", "rb"), nullptr);
   EXPECT_GE(Logged("ov->OpenFile: Illegal file name 'res://bad//name'."), 1);
 
-  log_lines.clear();
+  CapturedLog().clear();
   OV_AddSearchPath("res://", 0);
   EXPECT_EQ(OV_OpenFile("new.txt", "w"), nullptr);  // a relative name never creates a file
   EXPECT_EQ(Logged("OpenFile"), 0);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/core_state.h"
+#include "core/log.h"
 #include "core/lifecycle.h"
 #include "core/threads.h"
 #include "filesystem/file_api.h"
@@ -44,10 +45,24 @@ inline std::string TempRoot(const char* name) {
   return root;
 }
 
+// Every log line of a test, and how many lines hold a text.
+inline std::vector<std::string>& CapturedLog() {
+  static std::vector<std::string> lines;
+  return lines;
+}
+inline void CaptureLog(int, const char* line) { CapturedLog().push_back(line); }
+inline int Logged(const std::string& text) {
+  int count = 0;
+  for (const std::string& line : CapturedLog()) count += line.find(text) != std::string::npos;
+  return count;
+}
+
 class FileSystemFixture : public testing::Test {
  protected:
   std::string root;
   void SetUp() override {
+    CapturedLog().clear();
+    OVI_SetLogSink(CaptureLog);
     OVI_CreateThreadListMutex();
     OVI_ResetState();
     OVI_CreateEngineMutexes();
@@ -67,6 +82,15 @@ class FileSystemFixture : public testing::Test {
     OVFS_ClearSearchPaths();
     RemoveTree(root);
     OVI_ReleaseThreadsAndMutexes();
+    OVI_SetLogSink(nullptr);
+  }
+  // Writes a whole file, creating its folders.
+  void Write(const std::string& virtual_name, const std::string& bytes) {
+    OV_CreateDirectory(virtual_name.substr(0, virtual_name.rfind('/')).c_str());
+    FileHandle* file = OV_OpenFile(virtual_name.c_str(), "wb");
+    ASSERT_NE(file, nullptr) << virtual_name;
+    EXPECT_EQ(OV_WriteFile(bytes.data(), static_cast<int>(bytes.size()), file), static_cast<int>(bytes.size()));
+    OV_CloseFile(file);
   }
   // The whole file, or "(none)" when it does not open.
   static std::string Read(const std::string& name) {
