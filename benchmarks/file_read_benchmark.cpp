@@ -428,9 +428,7 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
   OVI_SetLogSink(IgnoreLog);
-  OVI_CreateThreadListMutex();
-  OVI_ResetState();
-  OVI_CreateEngineMutexes();
+  OVI_StartEngineState();
   core.unattended = true;
   core.program_initialized = core.running = core.core_ready = true;
 

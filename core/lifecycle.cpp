@@ -68,10 +68,14 @@ void OVI_ResetState() {
   OVI_ResetOverlay();
 }
 
-bool OVI_CorePreInitialize() {
+void OVI_StartEngineState() {
   OVI_CreateThreadListMutex();
   OVI_ResetState();
   OVI_CreateEngineMutexes();
+}
+
+bool OVI_CorePreInitialize() {
+  OVI_StartEngineState();
   // System information joins here with the window layer.
   if (!OVFS_Start()) return false;
   OVD_SetRenameFunction(OVFS_RenameFile);  // data bases are saved whole or not at all

@@ -18,7 +18,6 @@ struct Overlay {
   unsigned fps_start;
   float fps;
   std::deque<float> frame_times;  // milliseconds, newest last
-  bool tracker_created;
   int tracker_calls;
   std::deque<MemorySample> samples;
   MemorySample peaks;
@@ -106,7 +105,6 @@ void OVI_UpdateDeveloperOverlay(float seconds) {
   if (overlay.frame_times.size() > FRAME_TIME_SAMPLES) overlay.frame_times.pop_front();
 
   if (core.developer_mode) {
-    overlay.tracker_created = true;
     OVI_SampleMemory(screen_info.native_width - 100);
     if (PressedThisFrame(KEY_F4)) service_table.OV_CallExtension("ListResourceUsage", nullptr);
     if (PressedThisFrame(KEY_F5)) service_table.OV_CallExtension("Cache", "ReloadBitmaps");

@@ -185,12 +185,11 @@ void XmlReader::Append(char c) {
   if (token_length_ < XML_TOKEN_SIZE - 1) token_[token_length_++] = c;
 }
 
-// One token: a normalised tag such as <node id="a"/>, a run of text, or CDATA content (then
-// in_document is set: it points into the document).
-const char* XmlReader::Token(bool* in_document) {
+// One token: a normalised tag such as <node id="a"/>, a run of text, or CDATA content (which
+// stays in the document).
+const char* XmlReader::Token() {
   bool in_tag = false, in_quotes = false;
   token_length_ = 0;
-  *in_document = false;
   char* t = token_;
   while (position_ < length_) {
     char c = document_[position_++];
@@ -203,7 +202,6 @@ const char* XmlReader::Token(bool* in_document) {
       }
       document_[end - document_] = 0;
       position_ = static_cast<int>(end - document_) + 3;
-      *in_document = true;
       return start;
     }
     int n = token_length_;
@@ -387,8 +385,7 @@ const XmlBlock* XmlReader::BlockFromToken(char* token) {
 
 const XmlBlock* XmlReader::Next() {
   if (!token_ || !ok_ || !document_) return nullptr;
-  bool in_document;
-  const char* token = Token(&in_document);
+  const char* token = Token();
   if (!token) return nullptr;
   return BlockFromToken(const_cast<char*>(token));
 }

@@ -33,7 +33,7 @@ class XmlReader {
 
  private:
   bool CheckHeader();
-  const char* Token(bool* in_document);
+  const char* Token();
   const XmlBlock* BlockFromToken(char* token);
   void ParseError(const char* message, char offending);
   void Append(char c);

@@ -70,9 +70,7 @@ class Core : public testing::Test {
     log_lines.clear();
     calls.clear();
     OVI_SetLogSink(CaptureLog);
-    OVI_CreateThreadListMutex();
-    OVI_ResetState();
-    OVI_CreateEngineMutexes();
+    OVI_StartEngineState();
     core.developer_mode = true;  // reports are logged (and their popups answered) only then
     core.unattended = true;
     OVI_ResetRendererFailureCount();

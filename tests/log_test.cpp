@@ -76,9 +76,7 @@ class Log : public testing::Test {
   void SetUp() override {
     files.clear();
     created_directories.clear();
-    OVI_CreateThreadListMutex();
-    OVI_ResetState();
-    OVI_CreateEngineMutexes();
+    OVI_StartEngineState();
     core.unattended = true;
     memset(&record, 0, sizeof record);
     strcpy(record.id, "my game");

@@ -100,9 +100,7 @@ int Load(const char* path, bool dump) {
             name.c_str() + 6);
     return 2;
   }
-  OVI_CreateThreadListMutex();
-  OVI_ResetState();
-  OVI_CreateEngineMutexes();
+  OVI_StartEngineState();
   OVFS_Start();
   OVFS_SetBaseFolder("res", folder.c_str());
   EngineServices services = service_table;

@@ -109,9 +109,7 @@ int Extract(const char* archive, const char* name) {
   if (!LoadDirectory(archive, &directory)) return 1;
 
   OVI_SetLogSink(ReportProblems);
-  OVI_CreateThreadListMutex();
-  OVI_ResetState();
-  OVI_CreateEngineMutexes();
+  OVI_StartEngineState();
   core.unattended = true;
   OVFS_Start();
   OVFS_SetBaseFolder("res", folder.c_str());

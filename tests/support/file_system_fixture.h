@@ -63,9 +63,7 @@ class FileSystemFixture : public testing::Test {
   void SetUp() override {
     CapturedLog().clear();
     OVI_SetLogSink(CaptureLog);
-    OVI_CreateThreadListMutex();
-    OVI_ResetState();
-    OVI_CreateEngineMutexes();
+    OVI_StartEngineState();
     core.unattended = core.developer_mode = true;
     core.program_initialized = core.running = core.core_ready = true;  // names are not quiet
     root = TempRoot("fs");
