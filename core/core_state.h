@@ -101,6 +101,28 @@ struct CoreState {
   char locale[32];
   char developer_name[32];  // from the record, for the user folders
   char program_name[32];
+  char variant_id[64];
+  char input_implementations[512];
+  char resolutions[1024];
+  // Package lists: comma-separated entries, each a name or "@condition:name".
+  char packages[2048];
+  char addon_packages[2048];
+  char gfx_packages[1024];
+  char sound_effect_package[128];
+  char music_package[128];
+  char developer_packages[2048];
+  char pak_folder[260];  // ends in '/' when set
+};
+
+// What the running device is (the window layer collects the rest).
+struct SystemInformation {
+  int platform_id;
+  int screen_size_id;
+  char device_model[32];
+  char operating_system[256];
+  char unique_id[256];
+  char graphics_adapter[128];
+  char processor[128];
 };
 
 struct ScreenInfo {
@@ -111,6 +133,7 @@ struct ScreenInfo {
 
 extern CoreState core;
 extern ScreenInfo screen_info;
+extern SystemInformation system_information;
 extern unsigned main_thread_id;
 extern unsigned start_time;
 

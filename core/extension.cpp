@@ -8,6 +8,7 @@
 #include "core/core_state.h"
 #include "core/log.h"
 #include "core/overlay.h"
+#include "core/platforms.h"
 #include "core/service_table.h"
 #include "core/threads.h"
 #include "filesystem/paths.h"
@@ -67,8 +68,11 @@ const char* ForcedVariantPart(int part) {
 }
 
 const char* PlatformInfoAnswer(const char* parameter) {
-  // Device, operating-system, processor and graphics texts come with the system information of
-  // the window layer; until then they answer nothing.
+  if (Is(parameter, "DeviceModel")) return system_information.device_model;
+  if (Is(parameter, "OS")) return system_information.operating_system;
+  if (Is(parameter, "UniqueId")) return system_information.unique_id;
+  if (Is(parameter, "GPUDesc")) return system_information.graphics_adapter;
+  if (Is(parameter, "CPUDesc")) return system_information.processor;
   if (Is(parameter, "OSMajor") || Is(parameter, "OSMinor") || Is(parameter, "OrvelImp")) {
     OV_Report(LOG_WARNING, "PlatformInfo.%s is removed.", parameter);
     return nullptr;
@@ -77,9 +81,12 @@ const char* PlatformInfoAnswer(const char* parameter) {
   if (Is(parameter, "DesktopHeight")) return Answer("%d", screen_info.desktop_height);
   if (Is(parameter, "PlatformId")) {
     const char* forced = ForcedVariantPart(0);
-    return forced ? forced : "WINDOWS";
+    return forced ? forced : PlatformName(system_information.platform_id);
   }
-  if (Is(parameter, "ScreenSizeId")) return ForcedVariantPart(1);
+  if (Is(parameter, "ScreenSizeId")) {
+    const char* forced = ForcedVariantPart(1);
+    return forced ? forced : ScreenSizeName(system_information.screen_size_id);
+  }
   return nullptr;
 }
 

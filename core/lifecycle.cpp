@@ -11,6 +11,8 @@
 #include "core/frame.h"
 #include "core/log.h"
 #include "core/overlay.h"
+#include "core/packages.h"
+#include "core/platforms.h"
 #include "core/program.h"
 #include "core/service_table.h"
 #include "core/text.h"
@@ -30,11 +32,22 @@ ScreenInfo screen_info;
 unsigned main_thread_id;
 unsigned start_time;
 
-namespace {
+SystemInformation system_information;
 
 // Renderer selection. The Direct3D 9 renderer is not built yet, so every run uses the renderer
 // that draws nothing; "-headless" will keep choosing it once Direct3D 9 exists.
-RendererImplementation* SelectRenderer() { return OVI_CreateHeadlessRenderer(); }
+RendererImplementation* OVI_SelectRenderer() { return OVI_CreateHeadlessRenderer(); }
+
+namespace {
+
+// The window layer collects the device's texts; the runtime always runs as WINDOWS on a LARGE
+// screen.
+void CollectSystemInformation() {
+  memset(&system_information, 0, sizeof system_information);
+  system_information.platform_id = PLATFORM_WINDOWS;
+  system_information.screen_size_id = SCREEN_SIZE_LARGE;
+  strcpy(system_information.device_model, "PC");
+}
 
 void ApplyFeatureSwitches() {
   VideoParameters& video = core.program->video;
@@ -72,6 +85,7 @@ void OVI_StartEngineState() {
   OVI_CreateThreadListMutex();
   OVI_ResetState();
   OVI_CreateEngineMutexes();
+  CollectSystemInformation();
 }
 
 bool OVI_CorePreInitialize() {
@@ -96,11 +110,16 @@ bool OVI_CorePreInitialize() {
   core.allow_multiple_instances = OVI_HasFeature("ALLOW_MULTIPLE_PROGRAM_INSTANCES");
   OVI_CheckInstance();
   if (!core.renderer) {
-    core.renderer = SelectRenderer();
+    core.renderer = OVI_SelectRenderer();
     if (core.renderer) OVI_FillServiceTable();
   }
-  // Packages, extension modules and the locale join here as they are built.
+  // Packages first, so that extension modules inside them can be found (they join here).
+  OVI_MountPackageList(core.packages, true);
+  OVI_MountPackageList(core.addon_packages, true);
+  OVI_UnmountPackageList(core.addon_packages);
+  OVI_ApplyLocale();
   OVI_CheckVideoParameters();
+  OVI_AddPackages();
   OVI_SettleOrientationAndSize();
   core.print_reference_count_changes = OVI_HasFeature("PRINT_REFERENCE_COUNT_CHANGES");
   core.hide_cursor = OVI_HasFeature("HIDE_CURSOR");
@@ -149,6 +168,7 @@ bool OVI_CoreInitialize() {
   core.render_stereo = OVI_HasFeature("RENDER_STEREO");
   core.running = true;
   core.core_ready = true;
+  if (core.developer_mode) OVI_CheckConfigurationDuplicates();
   return true;
 }
 

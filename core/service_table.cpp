@@ -10,6 +10,7 @@
 
 #include "core/byte_buffer.h"
 #include "core/console.h"
+#include "core/configuration.h"
 #include "core/core_state.h"
 #include "core/events.h"
 #include "core/log.h"
@@ -201,7 +202,7 @@ void OVI_FillServiceTable() {
   t.OV_Quit = OV_Quit;
   t.OV_IsQuitting = OV_IsQuitting;
   t.OV_HasFeature = OV_HasFeature;
-  PLACEHOLDER(OV_GetProductValue);
+  t.OV_GetProductValue = OV_GetProductValue;
   t.ReinitializeWithParameters = ReinitializeWithParameters;
   t.OV_CallExtension = OV_CallExtension;
   t.OV_CreateDirectory = OV_CreateDirectory;

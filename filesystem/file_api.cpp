@@ -131,19 +131,41 @@ void AddManifestOf(const std::string& path) {
   if (separator == std::string::npos) return;
   std::string rest = text.substr(separator + 3);
   std::replace(rest.begin(), rest.end(), '/', '-');
-  std::string name = text.substr(0, separator) + "://manifest-" + rest;
-  for (DataManager* manifest : manifests)
-    if (manifest->name.Is(name.c_str())) return;
-  FileHandle* file = OV_OpenFile(name.c_str(), "rb");
-  if (!file) return;
-  OV_CloseFile(file);
-  manifests.push_back(OVD_GetDataBase(&service_table, name.c_str()));
-  OV_Log("Added manifest '%s'.", name.c_str());
+  OVFS_AddManifest((text.substr(0, separator) + "://manifest-" + rest).c_str());
 }
 
 }  // namespace
 
 const std::vector<DataManager*>& OVFS_Manifests() { return manifests; }
+
+void OVFS_AddManifest(const char* path) {
+  if (!path) return;
+  for (DataManager* manifest : manifests)
+    if (manifest->name.Is(path)) return;
+  FileHandle* file = OV_OpenFile(path, "rb");
+  if (!file) return;
+  OV_CloseFile(file);
+  manifests.push_back(OVD_GetDataBase(&service_table, path));
+  OV_Log("Added manifest '%s'.", path);
+}
+
+const DataNode* OVFS_FindInManifests(const char* name) {
+  if (!name) return nullptr;
+  const char* slash = strrchr(name, '/');
+  bool has_extension = strchr(slash ? slash : name, '.') != nullptr;
+  static const char* const extensions[] = {".png", ".jpg", ".tga", ".bms"};
+  for (DataManager* manifest : manifests) {
+    if (manifest->arrays.empty()) continue;
+    const DataArray& files = *manifest->arrays.front();
+    if (has_extension) {
+      if (DataNode* node = files.FindNode(name)) return node;
+      continue;
+    }
+    for (const char* extension : extensions)
+      if (DataNode* node = files.FindNode((std::string(name) + extension).c_str())) return node;
+  }
+  return nullptr;
+}
 
 bool OVFS_Start() {
   static ovFileOpenerPak pak;

@@ -7,6 +7,7 @@
 #include <vector>
 
 class DataManager;
+class DataNode;
 class ovFileOpenerPak;
 
 // Creates and starts the openers (pak, plain file, HTTP); false when one does not start.
@@ -25,6 +26,11 @@ const char* OVFS_FindInSearchPaths(const char* name, bool probe);
 void OVFS_ClearSearchPaths();  // and the manifests
 // The manifests found beside search paths, as data bases, in the order they were added.
 const std::vector<DataManager*>& OVFS_Manifests();
+// Loads a manifest data base unless it is known already or does not open.
+void OVFS_AddManifest(const char* path);
+// The node of a file name in the first array of a manifest, trying ".png", ".jpg", ".tga" and
+// ".bms" after a name without extension; null when no manifest has it.
+const DataNode* OVFS_FindInManifests(const char* name);
 
 // Replaces the file `to` by `from` (both virtual paths with a folder behind their prefix).
 bool OVFS_RenameFile(const char* from, const char* to);

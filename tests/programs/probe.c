@@ -5,7 +5,7 @@
      unbalanced   push a world transform without popping it in the first render
      reinit       ask for 800x600 in the first update
      worker       a named thread posts events of types 100..104 in order
-     extensions   log the answers of some extension calls in init
+     extensions   log the answers of some extension calls and configured values in init
      files        write user://probe/note.txt, read it back and list it in init
    The variants v1359 and getinterface build the same program with interface version 1359, or
    exporting only OV_GetInterface. */
@@ -53,8 +53,14 @@ static ov_bool OV_CALL Init(void) {
   if (Has("extensions")) {
     const char* language = ov->OV_CallExtension("GetLanguage", NULL);
     const char* platform = ov->OV_CallExtension("PlatformInfo", "PlatformId");
+    const char* features = ov->OV_CallExtension("ProgramInfo", "Features");
+    const char* product = ov->OV_CallExtension("GetProductValue", "store_url");
     ov->OV_Log("probe: GetLanguage=%s", language ? language : "(null)");
     ov->OV_Log("probe: PlatformId=%s", platform ? platform : "(null)");
+    ov->OV_Log("probe: Features=%s", features ? features : "(null)");
+    ov->OV_Log("probe: store_url=%s", product ? product : "(null)");
+    ov->OV_Log("probe: id=%s title=%s frame_time=%d SHOW_INFO=%d", program->id, program->title,
+               program->video.frame_time_ms, ov->OV_HasFeature("SHOW_INFO"));
   }
   if (Has("files")) {
     char back[32] = {0};

@@ -15,7 +15,19 @@ import tempfile
 
 SCREEN_SIZE_800x600 = 800 | (600 << 16)
 
-# name: (library variant or None, command-line words, exit code, texts in this order, texts that must not appear)
+
+def prog_xml(application='', variants='<node id="WINDOWS"/>'):
+    return ('<?xml version="1.0"?>\n<root>\n<array id="PARAMETERS">\n<node id="APPLICATION" program_id="probe" name="Probe" '
+            'developer="Tarnwick Tests" version="1.0" %s/>\n</array>\n<array id="VARIANTS">\n%s\n</array>\n'
+            '</root>\n' % (application, variants))
+
+
+DEVELOPER_XML = '<?xml version="1.0"?>\n<root>\n<array id="PARAMETERS">\n<node id="DEVELOPER" developer_mode="true"/>\n</array>\n</root>\n'
+CONFIGURED = {"prog.xml": prog_xml('fps_limit="30" features="SHOW_FPS" store_url="application"',
+                                   '<node id="WINDOWS" features="SHOW_INFO" store_url="variant"/>')}
+
+# name: (library variant or None, command-line words, exit code, texts in this order, texts that must not
+# appear[, files written beside the runtime instead of a plain prog.xml])
 CASES = {
     "callback_order": ("probe", "frames=3", 0,
                        ["probe: event 16", "Initializing Program", "probe: init", "probe: update", "probe: render",
@@ -25,17 +37,25 @@ CASES = {
     "get_interface_only": ("probe_getinterface", "frames=2", 0, ["probe: init", "probe: shutdown"], []),
     "missing_program": (None, "", 1, ["Could not locate Program library file."], []),
     "stall_clamped": ("probe", "stall frames=2", 0, ["probe: update", "probe: update 0.030"], []),
-    "unbalanced_push": ("probe", "-developer unbalanced frames=2", 0,
+    "unbalanced_push": ("probe", "unbalanced frames=2", 0,
                         ["Too many Push(World)Transform calls made. Check your code.",
-                         "Transform stack is not empty at frame end: there are 1 more ov->PushTransform calls"], []),
+                         "Transform stack is not empty at frame end: there are 1 more ov->PushTransform calls"], [],
+                        {"prog.xml": prog_xml(), "developer.xml": DEVELOPER_XML}),
     "reinit_events": ("probe", "reinit frames=3", 0,
                       ["probe: event 11 0", "probe: event 11 1", "probe: event 12 %d" % SCREEN_SIZE_800x600], []),
     "worker_events": ("probe", "worker frames=20", 0,
                       ["probe: event 100 1000", "probe: event 101 1010", "probe: event 102 1020",
                        "probe: event 103 1030", "probe: event 104 1040"], []),
-    "files": ("probe", "files frames=1", 0, ["probe: read back 'saved'", "probe: found 1 prog."], []),
+    "files": ("probe", "files frames=1", 0, ["probe: read back 'saved'", "probe: found 2 prog."], []),
     "extensions": ("probe", "extensions Mandarin Chinese frames=1", 0,
-                   ["probe: GetLanguage=mdr", "probe: PlatformId=WINDOWS"], []),
+                   ["probe: GetLanguage=mdr", "probe: PlatformId=WINDOWS", "probe: Features=SHOW_FPS,SHOW_INFO",
+                    "probe: store_url=variant", "probe: id=probe title=Probe frame_time=31 SHOW_INFO=1"], [],
+                   CONFIGURED),
+    "missing_configuration": ("probe", "frames=1", 0,
+                              ["Cannot find prog.xml. It should be located in res://.", "probe: shutdown"], [], {}),
+    "no_variant": ("probe", "frames=1", 255,
+                   ["No build variant found for current platform id 'WINDOWS'."], ["probe: init"],
+                   {"prog.xml": prog_xml(variants='<node id="MAC"/>')}),
 }
 
 
@@ -48,13 +68,17 @@ def main():
     parser.add_argument("--suffix", required=True)
     parser.add_argument("wrapper", nargs="*")
     args = parser.parse_args()
-    variant, words, expected_code, ordered, forbidden = CASES[args.case]
+    variant, words, expected_code, ordered, forbidden = CASES[args.case][:5]
+    files = CASES[args.case][5] if len(CASES[args.case]) > 5 else {"prog.xml": prog_xml()}
 
     work = tempfile.mkdtemp(prefix="orvel-program-")
     runtime = os.path.join(work, os.path.basename(args.runtime))
     shutil.copy2(args.runtime, runtime)
     if variant:
         shutil.copy2(os.path.join(args.library_dir, variant + args.suffix), os.path.join(work, args.library_name))
+    for name, text in files.items():
+        with open(os.path.join(work, name), "w") as out:
+            out.write(text)
     command = args.wrapper + [runtime, "-unattended", "-headless"] + words.split()
     result = subprocess.run(command, cwd=work, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
     output = result.stdout.decode("utf-8", "replace")
