@@ -468,7 +468,7 @@ int OVI_ParseHttpHead(const char* data, size_t size, HttpHead* head) {
     head->scanned = 0;
     head->blank_line = true;
   }
-  const size_t limit = size < static_cast<size_t>(HTTP_MAX_HEADER_BYTES) ? size : HTTP_MAX_HEADER_BYTES;
+  const size_t limit = size < static_cast<size_t>(HTTP_MAX_HEADER_BYTES) ? size : static_cast<size_t>(HTTP_MAX_HEADER_BYTES);
   for (; head->scanned < limit; ++head->scanned) {
     char c = data[head->scanned];
     if (c != '\n') {

@@ -341,7 +341,9 @@ TEST_F(Packages, GraphicsPackageClosestToTheScreenHeight) {
     OVI_SelectGraphicsPackage();
     std::vector<std::string> paths = SearchPaths();
     EXPECT_EQ(paths.size(), c.mounted ? 1u : 0u) << c.height;
-    if (c.mounted && !paths.empty()) EXPECT_EQ(paths[0], c.mounted);
+    if (c.mounted && !paths.empty()) {
+      EXPECT_EQ(paths[0], c.mounted);
+    }
   }
 }
 

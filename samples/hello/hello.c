@@ -22,7 +22,8 @@ static ov_bool OV_CALL Init(void) {
   const char* line = program->video.command_line ? program->video.command_line : "";
   const char* limit = strstr(line, "frames=");
   frame_limit = limit ? atoi(limit + 7) : 0;
-  program->ov->OV_Log("hello: init %dx%d, %s", program->video.width, program->video.height,
+  program->ov->OV_Log("hello: init '%s' %s at %dx%d, at least %d ms per frame, %s", program->title, program->version,
+                      program->video.width, program->video.height, program->video.frame_time_ms,
                       frame_limit > 0 ? "quitting after the frame limit" : "quit with Escape");
   return 1;
 }

@@ -2,7 +2,8 @@
 """Lifecycle tests at the program level: the runtime executable runs a test program library from
 a folder of its own, and the case checks its exit code and what it logged.
 
-  run_program.py --case NAME --runtime EXE --library-dir DIR --library-name prog.dll [--] [wrapper...]
+  run_program.py --case NAME --runtime EXE --library-dir DIR --library-name prog.dll [--prog-xml FILE]
+                 [--] [wrapper...]
 
 The wrapper (for example the Wine runner and its arguments) goes in front of the runtime.
 """
@@ -53,6 +54,8 @@ CASES = {
                    CONFIGURED),
     "missing_configuration": ("probe", "frames=1", 0,
                               ["Cannot find prog.xml. It should be located in res://.", "probe: shutdown"], [], {}),
+    "sample": ("prog", "frames=3", 0,
+               ["hello: init 'Hello ORVEL' 1.0.0", "at least 16 ms per frame", "hello: 3 frames, quitting"], []),
     "no_variant": ("probe", "frames=1", 255,
                    ["No build variant found for current platform id 'WINDOWS'."], ["probe: init"],
                    {"prog.xml": prog_xml(variants='<node id="MAC"/>')}),
@@ -66,10 +69,14 @@ def main():
     parser.add_argument("--library-dir", required=True)
     parser.add_argument("--library-name", required=True)
     parser.add_argument("--suffix", required=True)
+    parser.add_argument("--prog-xml", help="a prog.xml to use instead of the case's files")
     parser.add_argument("wrapper", nargs="*")
     args = parser.parse_args()
     variant, words, expected_code, ordered, forbidden = CASES[args.case][:5]
     files = CASES[args.case][5] if len(CASES[args.case]) > 5 else {"prog.xml": prog_xml()}
+    if args.prog_xml:
+        with open(args.prog_xml) as source:
+            files = {"prog.xml": source.read()}
 
     work = tempfile.mkdtemp(prefix="orvel-program-")
     runtime = os.path.join(work, os.path.basename(args.runtime))
