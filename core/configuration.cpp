@@ -38,7 +38,7 @@ void SetText(char* field, size_t size, const char* value, const char* key) {
     OV_LogLevel(LOG_WARNING, "Configuration: '%s' is longer than %d characters and is shortened to '%.*s'.", key,
                 static_cast<int>(size - 1), static_cast<int>(length), value);
   }
-  memcpy(field, value, length);
+  memmove(field, value, length);  // the value may be the field itself
   field[length] = 0;
 }
 
