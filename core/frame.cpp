@@ -10,7 +10,9 @@
 #include "core/video.h"
 #include "platform/ov_os.h"
 #include "render/colour.h"
+#include "render/drawing_state.h"
 #include "render/renderer.h"
+#include "render/targets.h"
 #include "render/transforms.h"
 
 namespace {
@@ -101,12 +103,12 @@ void PushBaseTransform() {
   OV_PushTransform(&rotation);
 }
 
-void CheckStackBalance(int world, int view, int projection) {
+void CheckStackBalance(int world, int view, int projection, int targets) {
   if (OVI_WorldDepth() != world) OV_Report(LOG_ERROR, "Too many Push(World)Transform calls made. Check your code.");
   if (OVI_ViewDepth() != view) OV_Report(LOG_ERROR, "Too many PushViewTransform calls made. Check your code.");
   if (OVI_ProjectionDepth() != projection)
     OV_Report(LOG_ERROR, "Too many PushProjectionTransform calls made. Check your code.");
-  // The render-target stack is checked the same way once render targets exist.
+  if (OVI_RenderTargetDepth() != targets) OV_Report(LOG_ERROR, "Too many PushRenderTarget calls made. Check your code.");
 }
 
 void RenderPass(int pass, int passes, int ms, float seconds) {
@@ -116,6 +118,7 @@ void RenderPass(int pass, int passes, int ms, float seconds) {
   core.in_frame = true;
   renderer->SetEye(core.eye);
   renderer->SetViewport(0, 0, screen_info.native_width, screen_info.native_height, 0.0f, 1.0f);
+  OVI_BeginEyeDrawing();
   renderer->BeginFrame();
   UpdateOrientationAngle();
   PushBaseTransform();
@@ -126,16 +129,21 @@ void RenderPass(int pass, int passes, int ms, float seconds) {
       core.program_initialized = true;
       if (!program->init || !program->init()) OV_Report(LOG_ERROR, "Program initialization failed.");
     }
-    if (core.reinit_requested) OVI_ApplyReinit();
+    if (core.reinit_requested) {
+      OVI_FlushBatch();
+      OVI_ApplyReinit();
+    }
     OVI_DispatchQueuedEvents();
     if (ms > 0 && program->update) program->update(seconds);
   }
 
   if (core.renderer && core.renderer_ready && renderer->BeginScene()) {
     int world = OVI_WorldDepth(), view = OVI_ViewDepth(), projection = OVI_ProjectionDepth();
+    int targets = OVI_RenderTargetDepth();
     if (program->render) program->render(seconds);
-    CheckStackBalance(world, view, projection);
+    CheckStackBalance(world, view, projection, targets);
   }
+  OVI_ResetDrawingState();
   OVI_ResetColour();
   OV_PopTransform();
   OV_Set2DDepth(OVI_PlaneDistance());
@@ -171,6 +179,7 @@ void OVI_Frame() {
     }
     int passes = core.render_stereo ? 2 : 1;
     for (int pass = 0; pass < passes && core.renderer_ready; ++pass) RenderPass(pass, passes, ms, seconds);
+    OVI_EndFrameDrawing();
     core.in_frame = false;
     if (core.renderer_ready) core.renderer->Present();
   }

@@ -24,7 +24,9 @@
 #include "platform/ov_os.h"
 #include "platform/ov_window.h"
 #include "render/colour.h"
+#include "render/drawing_state.h"
 #include "render/renderer.h"
+#include "render/targets.h"
 #include "render/transforms.h"
 
 CoreState core;
@@ -60,6 +62,9 @@ void ApplyFeatureSwitches() {
 
 void OVI_ResetState() {
   char* command_line = core.command_line;  // belongs to process entry, outlives the reset
+  if (core.renderer) OVI_ReleaseDrawingBuffers();
+  memset(&drawing, 0, sizeof drawing);
+  OVI_ClearDrawingTargets();
   memset(&core, 0, sizeof core);
   OVI_FillServiceTable();
   core.services = &service_table;
@@ -136,6 +141,7 @@ bool OVI_CorePreInitialize() {
 bool OVI_CoreInitialize() {
   OV_Log("Endianness: %d.", 1234);
   OVI_SetupAutoscaling();
+  OVI_ResetRenderTargets();
   memset(core.viewport, 0, sizeof core.viewport);
   ProgramInterface* program = core.program;
   if (!OVI_CreateWindow(program->title, core.requested.width, core.requested.height, core.requested.windowed)) {

@@ -17,8 +17,12 @@
 #include "core/threads.h"
 #include "filesystem/file_api.h"
 #include "platform/http_client.h"
+#include "render/buffers.h"
 #include "render/colour.h"
+#include "render/draw_2d.h"
+#include "render/drawing_state.h"
 #include "render/renderer.h"
+#include "render/targets.h"
 #include "render/transforms.h"
 
 EngineServices service_table;
@@ -33,7 +37,6 @@ SocialServices social;
 UGCServices ugc;
 NotificationServices notifications;
 ShaderServices shaders;
-BufferServices buffers;
 
 // Slot names of the placeholders, for the one log line each.
 const char* placeholder_names[OV_SERVICE_SLOTS];
@@ -88,10 +91,6 @@ const char* Placeholder<Id, Result(OV_CALL*)(Arguments..., ...)>::name;
 
 void* OV_CALL OV_Alloc(unsigned int byte_count) { return malloc(byte_count); }
 void OV_CALL OV_Free(void* memory) { free(memory); }
-
-void OV_CALL OV_Clear(float red, float green, float blue) {
-  if (core.renderer && core.renderer_ready) core.renderer->Clear(red, green, blue);
-}
 
 void FillSubTablePlaceholders() {
   SUB_PLACEHOLDER(cloud, IsAvailable, 0);
@@ -152,17 +151,6 @@ void FillSubTablePlaceholders() {
   SUB_PLACEHOLDER(shaders, SetTextureAddressing, 55);
   SUB_PLACEHOLDER(shaders, SetTextureFilter, 56);
   SUB_PLACEHOLDER(shaders, SetTexture, 57);
-  SUB_PLACEHOLDER(buffers, DrawQuad, 58);
-  SUB_PLACEHOLDER(buffers, CreateVertexBuffer, 59);
-  SUB_PLACEHOLDER(buffers, FreeVertexBuffer, 60);
-  SUB_PLACEHOLDER(buffers, LockVertexBuffer, 61);
-  SUB_PLACEHOLDER(buffers, UnlockVertexBuffer, 62);
-  SUB_PLACEHOLDER(buffers, CreateIndexBuffer, 63);
-  SUB_PLACEHOLDER(buffers, FreeIndexBuffer, 64);
-  SUB_PLACEHOLDER(buffers, LockIndexBuffer, 65);
-  SUB_PLACEHOLDER(buffers, UnlockIndexBuffer, 66);
-  SUB_PLACEHOLDER(buffers, DrawIndexed, 67);
-  SUB_PLACEHOLDER(buffers, DrawIndexedCount, 68);
 }
 
 }  // namespace
@@ -279,50 +267,51 @@ void OVI_FillServiceTable() {
   PLACEHOLDER(OV_CreateBitmap);
   PLACEHOLDER(OV_SetBitmapFrame);
   t.OV_Clear = OV_Clear;
-  PLACEHOLDER(OV_SetScissorRectangle);
-  PLACEHOLDER(OV_ResetScissorRectangle);
-  PLACEHOLDER(OV_PushScissorRectangle);
-  PLACEHOLDER(OV_PopScissorRectangle);
-  PLACEHOLDER(OV_PushRenderTarget);
-  PLACEHOLDER(OV_PushRenderTargetWithDepth);
-  PLACEHOLDER(OV_PopRenderTarget);
-  PLACEHOLDER(OV_GetRenderTarget);
-  PLACEHOLDER(OV_SetBitmapRegion);
-  PLACEHOLDER(OV_SetBlendMode);
-  PLACEHOLDER(OV_GetBlendMode);
-  PLACEHOLDER(OV_SetTextureFilter);
-  PLACEHOLDER(OV_GetTextureFilter);
-  bool blue_first = core.renderer && core.renderer->GetVertexColorOrder() == 0;
-  t.OV_SetColor = blue_first ? OV_SetColorBGR : OV_SetColorRGB;
+  t.OV_SetScissorRectangle = OV_SetScissorRectangle;
+  t.OV_ResetScissorRectangle = OV_ResetScissorRectangle;
+  t.OV_PushScissorRectangle = OV_PushScissorRectangle;
+  t.OV_PopScissorRectangle = OV_PopScissorRectangle;
+  t.OV_PushRenderTarget = OV_PushRenderTarget;
+  t.OV_PushRenderTargetWithDepth = OV_PushRenderTargetWithDepth;
+  t.OV_PopRenderTarget = OV_PopRenderTarget;
+  t.OV_GetRenderTarget = OV_GetRenderTarget;
+  t.OV_SetBitmapRegion = OV_SetBitmapRegion;
+  t.OV_SetBlendMode = OV_SetBlendMode;
+  t.OV_GetBlendMode = OV_GetBlendMode;
+  t.OV_SetTextureFilter = OV_SetTextureFilter;
+  t.OV_GetTextureFilter = OV_GetTextureFilter;
+  bool red_first = core.renderer && core.renderer->GetVertexColorOrder() == 0;
+  t.OV_SetColor = red_first ? OV_SetColorRGB : OV_SetColorBGR;
+  OVI_SetColourOrder(red_first ? 0 : 1);
   t.OV_GetColor = OV_GetColor;
   t.OV_SetAlpha = OV_SetAlpha;
   t.OV_GetAlpha = OV_GetAlpha;
   PLACEHOLDER(OV_SetTextFlags);
   PLACEHOLDER(OV_SetTextWrapWidth);
   PLACEHOLDER(OV_SetTextScale);
-  PLACEHOLDER(OV_DrawBitmap);
-  PLACEHOLDER(OV_DrawBitmapTransformed);
-  PLACEHOLDER(OV_DrawBitmapLine);
-  PLACEHOLDER(OV_DrawBitmapSection);
+  t.OV_DrawBitmap = OV_DrawBitmap;
+  t.OV_DrawBitmapTransformed = OV_DrawBitmapTransformed;
+  t.OV_DrawBitmapLine = OV_DrawBitmapLine;
+  t.OV_DrawBitmapSection = OV_DrawBitmapSection;
   PLACEHOLDER(OV_DrawText);
-  PLACEHOLDER(OV_DrawRectangle);
-  PLACEHOLDER(OV_DrawLine);
-  PLACEHOLDER(OV_DrawVertexLine);
-  PLACEHOLDER(OV_DrawQuad);
-  PLACEHOLDER(OV_DrawTriangles);
+  t.OV_DrawRectangle = OV_DrawRectangle;
+  t.OV_DrawLine = OV_DrawLine;
+  t.OV_DrawVertexLine = OV_DrawVertexLine;
+  t.OV_DrawQuad = OV_DrawQuad;
+  t.OV_DrawTriangles = OV_DrawTriangles;
   PLACEHOLDER(OV_GetTextSize);
   PLACEHOLDER(OV_GetTextWidth);
   PLACEHOLDER(OV_GetTextHeight);
   t.OV_SetProjectionParameters = OV_SetProjectionParameters;
   t.OV_Set2DDepth = OV_Set2DDepth;
   t.OV_Get2DDepth = OV_Get2DDepth;
-  PLACEHOLDER(OV_ClearDepth);
-  PLACEHOLDER(OV_SetRenderStateb);
-  PLACEHOLDER(OV_GetRenderStateb);
-  PLACEHOLDER(OV_SetRenderStatef);
-  PLACEHOLDER(OV_GetRenderStatef);
-  PLACEHOLDER(OV_SetRenderStatei);
-  PLACEHOLDER(OV_GetRenderStatei);
+  t.OV_ClearDepth = OV_ClearDepth;
+  t.OV_SetRenderStateb = OV_SetRenderStateb;
+  t.OV_GetRenderStateb = OV_GetRenderStateb;
+  t.OV_SetRenderStatef = OV_SetRenderStatef;
+  t.OV_GetRenderStatef = OV_GetRenderStatef;
+  t.OV_SetRenderStatei = OV_SetRenderStatei;
+  t.OV_GetRenderStatei = OV_GetRenderStatei;
 
   FillSubTablePlaceholders();
   t.cloud = &cloud;
@@ -333,7 +322,7 @@ void OVI_FillServiceTable() {
   t.ugc = &ugc;
   t.notifications = &notifications;
   t.shaders = &shaders;
-  t.buffers = &buffers;
+  t.buffers = &buffer_services;
 }
 
 ProgramInterface* OV_CALL OV_Quit(void) {

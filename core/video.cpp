@@ -9,6 +9,7 @@
 #include "core/threads.h"
 #include "platform/ov_window.h"
 #include "render/colour.h"
+#include "render/drawing_state.h"
 #include "render/renderer.h"
 #include "render/transforms.h"
 
@@ -77,8 +78,16 @@ bool OVI_InitializeRenderer() {
     core.bitmap_channel_order = renderer->GetBitmapChannelOrder();
     core.vertex_color_order = renderer->GetVertexColorOrder();
     // Bitmaps, fonts and render targets get their hardware data back here once they exist.
+    OVI_ResetDrawingState();
+    memset(drawing.state_set, 0, sizeof drawing.state_set);
+    if (!OVI_CreateDrawingBuffers()) {
+      renderer->Shutdown();
+      return false;
+    }
     OVI_ResetColour();
     core.renderer_ready = true;
+    OV_SetProjectionParameters(0.1f, OVI_PlaneDistance(), 1.0f);
+    OV_Set2DDepth(OVI_PlaneDistance());
     return true;
   }
 }
@@ -86,6 +95,7 @@ bool OVI_InitializeRenderer() {
 void OVI_ShutdownRenderer() {
   OV_LogLevel(LOG_SYSTEM, "Orvel RendImp Shutdown.");
   if (!core.renderer) return;
+  OVI_ReleaseDrawingBuffers();
   core.renderer->Shutdown();
   core.renderer_ready = false;
 }
@@ -220,7 +230,10 @@ void OVI_ReinitializeVideo() {
     screen_info.native_height = core.override_height = core.requested.height;
   };
   bool quick = core.renderer->ChangeDisplayMode(core.requested.width, core.requested.height, core.requested.windowed);
-  if (quick) adopt_requested();
+  if (quick) {
+    adopt_requested();
+    OVI_ResetDrawingState();
+  }
   OVI_Unlock(MUTEX_GET_SOUND);
   OVI_Unlock(MUTEX_GET_BITMAP);
   if (!quick) {

@@ -6,8 +6,11 @@
 
 void OVI_ResetColour();                // white, opaque
 unsigned OVI_PackedColour();           // the vertex colour 2D quads get
-// The two variants of OV_SetColor: bytes blue, green, red (vertex colour order 0) or red,
-// green, blue (every other order), alpha last, lowest address first.
+unsigned OVI_PackColour(const OV_Color& colour);  // any colour, in the current byte order
+// The byte order packed colours follow until one of the OV_SetColor variants sets it again.
+void OVI_SetColourOrder(int vertex_colour_order);
+// The two variants of OV_SetColor: bytes blue, green, red (vertex colour order 1, as Direct3D
+// reads them) or red, green, blue (order 0), alpha last, lowest address first.
 void OV_CALL OV_SetColorBGR(const float* red, const float* green, const float* blue);
 void OV_CALL OV_SetColorRGB(const float* red, const float* green, const float* blue);
 OV_Color* OV_CALL OV_GetColor(OV_Color* out);

@@ -1,8 +1,10 @@
-// Base behaviours of the renderer interface: memory vertex and index buffers.
+// Base behaviours of the renderer interface: memory vertex and index buffers, bitmap regions.
 #include "render/renderer.h"
 
 #include <stdlib.h>
 #include <string.h>
+
+#include "resources/bitmap.h"
 
 int OVI_VertexStride(int format) {
   switch (format) {
@@ -81,4 +83,14 @@ void RendererImplementation::UploadIndexBuffer(RenderIndexBuffer* buffer, const 
   void* target = LockIndexBuffer(buffer);
   if (target && data) memcpy(target, data, static_cast<size_t>(buffer->count) * sizeof(unsigned short));
   UnlockIndexBuffer(buffer);
+}
+
+void RendererImplementation::SetBitmapRegion(Bitmap* bitmap, int x, int y, int width, int height) {
+  BitmapHardware& h = bitmap->hardware;
+  if (h.texture_width <= 0 || h.texture_height <= 0) return;
+  float tw = static_cast<float>(h.texture_width), th = static_cast<float>(h.texture_height);
+  h.left = x / tw;
+  h.top = y / th;
+  h.right = (x + width) / tw;
+  h.bottom = (y + height) / th;
 }

@@ -92,7 +92,7 @@ class RendererImplementation {
   virtual void UnlockIndexBuffer(RenderIndexBuffer* buffer);                         // 58
   virtual void UploadIndexBuffer(RenderIndexBuffer* buffer, const void* data);       // 59
   virtual void GetPixelCenterOffset(float* x, float* y) { *x = *y = 0.0f; }          // 60
-  virtual void SetBitmapRegion(Bitmap* bitmap, int x, int y, int width, int height) {}  // 61
+  virtual void SetBitmapRegion(Bitmap* bitmap, int x, int y, int width, int height);  // 61
 };
 
 // The one headless renderer object (render/renderer_headless.h).

@@ -1,9 +1,12 @@
-// Transform stacks. The quad batch does not exist yet, so nothing needs flushing before a change.
+// Transform stacks. Quads already batched were placed with the old transforms, so every change
+// flushes the batch first.
 #include "render/transforms.h"
 
 #include "core/core_state.h"
 #include "core/log.h"
+#include "render/drawing_state.h"
 #include "render/renderer.h"
+#include "render/targets.h"
 
 namespace {
 
@@ -20,7 +23,9 @@ bool Push(Stack& stack, const OV_Matrix& matrix, const char* full_message) {
     OV_Report(LOG_WARNING, full_message, TRANSFORM_STACK_SIZE);
     return false;
   }
+  OVI_FlushBatch();
   stack.entries[++stack.depth] = matrix;
+  drawing.transforms_dirty = true;
   return true;
 }
 
@@ -29,7 +34,9 @@ void Pop(Stack& stack, const char* empty_message) {
     OV_Report(LOG_WARNING, "%s", empty_message);
     return;
   }
+  OVI_FlushBatch();
   --stack.depth;
+  drawing.transforms_dirty = true;
 }
 
 OV_Matrix Scale2D(float x, float y) {
@@ -63,11 +70,6 @@ void OVI_Multiply(const OV_Matrix* a, const OV_Matrix* b, OV_Matrix* out) {
       result.m[row * 4 + column] = sum;
     }
   *out = result;
-}
-
-void OVI_TargetSize(int* width, int* height) {
-  *width = core.current.width > 0 ? core.current.width : 1;
-  *height = core.current.height > 0 ? core.current.height : 1;
 }
 
 float OVI_PlaneDistance() { return plane_distance; }
@@ -153,6 +155,8 @@ OV_Matrix* OV_CALL OV_GetProjectionTransform(OV_Matrix* out) {
 }
 
 void OV_CALL OV_SetProjectionParameters(float near, float distance, float far) {
+  OVI_FlushBatch();
+  drawing.transforms_dirty = true;
   near_clip = near > 0.1f ? near : 0.1f;
   plane_distance = distance;
   far_clip = far > near_clip ? far : near_clip;

@@ -14,8 +14,6 @@ void OVI_Identity(OV_Matrix* m);
 void OVI_Multiply(const OV_Matrix* a, const OV_Matrix* b, OV_Matrix* out);  // out = a x b
 // The projection that maps pixel coordinates (origin top-left, y down) at the plane distance.
 void OVI_DefaultProjection(OV_Matrix* out);
-// The pixel size of the current target (the screen until render targets exist).
-void OVI_TargetSize(int* width, int* height);
 float OVI_PlaneDistance();
 
 void OV_CALL OV_PushTransform(const OV_Matrix* matrix);

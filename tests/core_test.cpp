@@ -373,8 +373,9 @@ TEST_F(Core, SetColorVariantFollowsTheRenderersVertexColourOrder) {
     renderer.vertex_colour_order = order;
     OVI_FillServiceTable();
     service_table.OV_SetColor(&red, &green, &blue);
-    // bytes from the lowest address: order 0 blue, green, red, alpha; order 1 red, green, blue, alpha
-    unsigned expected = order == 0 ? 0xffff0000u : 0xff0000ffu;
+    // bytes from the lowest address: order 1 (Direct3D) blue, green, red, alpha; order 0 red,
+    // green, blue, alpha
+    unsigned expected = order == 1 ? 0xffff0000u : 0xff0000ffu;
     EXPECT_EQ(OVI_PackedColour(), expected) << "order " << order;
   }
 }
