@@ -153,23 +153,6 @@ TEST_F(Configuration, VariantKeys) {
   EXPECT_EQ(Logged("In prog.xml parameter input_implementation is not in use"), 1);
 }
 
-TEST_F(Configuration, FeatureWordsMatchWholeWordsOnly) {
-  struct Case {
-    const char* features;
-    bool autoscale, no_sound;
-  } cases[] = {
-      {"AUTOSCALE,NO_SOUND", true, true}, {"XNO_SOUND", false, false},          {"NO_SOUNDS AUTOSCALE", true, false},
-      {"a;NO_SOUND;b", false, true},      {"autoscale", false, false},          {"", false, false},
-  };
-  for (const Case& c : cases) {
-    strcpy(core.program_features, c.features);
-    core.variant_features[0] = 0;
-    EXPECT_EQ(OVI_HasFeature("AUTOSCALE"), c.autoscale) << c.features;
-    EXPECT_EQ(OVI_HasFeature("NO_SOUND"), c.no_sound) << c.features;
-    EXPECT_FALSE(OVI_HasFeature("")) << c.features;
-  }
-}
-
 TEST_F(Configuration, DeveloperNodeFromDeveloperXmlOrProgXml) {
   // developer.xml wins over the DEVELOPER node of prog.xml.
   Read(Prog("features=\"SHOW_FPS\"", "<node id=\"WINDOWS\"/>", "developer_mode=\"false\" logging=\"1\""),
