@@ -301,7 +301,8 @@ TEST_F(Drawing, RenderTargetsSelectViewportsAndKeepTheStacksBalanced) {
   ov.OV_PopRenderTarget();
   ov.OV_PopRenderTarget();
   EXPECT_EQ(ov.OV_GetRenderTarget(), nullptr);
-  EXPECT_EQ(renderer.Calls("SetRenderTarget").back(), "SetRenderTarget (nil) (nil)");
+  snprintf(expected, sizeof expected, "SetRenderTarget %p %p", static_cast<void*>(nullptr), static_cast<void*>(nullptr));
+  EXPECT_EQ(renderer.Calls("SetRenderTarget").back(), expected);
   EXPECT_EQ(renderer.Calls("SetViewport").back(), "SetViewport 0 0 640 480");
   EXPECT_EQ(OVI_WorldDepth(), -1);
 
