@@ -2,11 +2,15 @@
 #include <windows.h>
 
 #include "core/lifecycle.h"
+#include "render/renderer.h"
 
-// Ask hybrid-graphics drivers for the discrete GPU.
 extern "C" {
+// Ask hybrid-graphics drivers for the discrete GPU.
 __declspec(dllexport) DWORD NvOptimusEnablement = 1;
 __declspec(dllexport) int AmdPowerXpressRequestHighPerformance = 1;
+
+// The one renderer object, made on the first call.
+__declspec(dllexport) RendererImplementation* ORVEL_RendImp_GetInterface() { return OVI_SelectRenderer(); }
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) { return OVI_Main(command_line); }

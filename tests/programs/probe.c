@@ -11,6 +11,9 @@
    exporting only OV_GetInterface. */
 #include <stdlib.h>
 #include <string.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "orvel.h"
 
@@ -61,6 +64,14 @@ static ov_bool OV_CALL Init(void) {
     ov->OV_Log("probe: store_url=%s", product ? product : "(null)");
     ov->OV_Log("probe: id=%s title=%s frame_time=%d SHOW_INFO=%d", program->id, program->title,
                program->video.frame_time_ms, ov->OV_HasFeature("SHOW_INFO"));
+#ifdef _WIN32
+    {
+      typedef void* (*GetRenderer)(void);
+      GetRenderer get = (GetRenderer)(void (*)(void))GetProcAddress(GetModuleHandleA(NULL), "ORVEL_RendImp_GetInterface");
+      void* first = get ? get() : NULL;
+      ov->OV_Log("probe: renderer export %s", first && get() == first ? "answers one object" : "missing");
+    }
+#endif
   }
   if (Has("files")) {
     char back[32] = {0};

@@ -102,6 +102,9 @@ def main():
     for text in forbidden:
         if text in output:
             failures.append("must not appear: %r" % text)
+    if args.case == "extensions" and args.library_name.endswith(".dll"):
+        if "probe: renderer export answers one object" not in output:
+            failures.append("ORVEL_RendImp_GetInterface is not exported or answers different objects")
     if args.case == "callback_order":
         for text in ("probe: init", "probe: shutdown", "probe: event 16"):
             if output.count(text) != 1:
