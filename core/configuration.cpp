@@ -61,18 +61,24 @@ std::string LibraryName(const std::string& name) {
   return name;
 }
 
-// Each name of a comma-separated list with ".dll" where it is missing.
-std::string LibraryNames(const char* list) {
-  std::string out;
+// Calls visit with each non-empty name of a comma-separated list.
+template <typename Visit>
+void ForEachName(const char* list, Visit visit) {
   std::string text = list;
   size_t start = 0;
   while (start <= text.size()) {
     size_t end = text.find(',', start);
     if (end == std::string::npos) end = text.size();
     std::string name = text.substr(start, end - start);
-    if (!name.empty()) out += (out.empty() ? "" : ",") + LibraryName(name);
+    if (!name.empty()) visit(name);
     start = end + 1;
   }
+}
+
+// Each name of a comma-separated list with ".dll" where it is missing.
+std::string LibraryNames(const char* list) {
+  std::string out;
+  ForEachName(list, [&out](const std::string& name) { out += (out.empty() ? "" : ",") + LibraryName(name); });
   return out;
 }
 
@@ -112,15 +118,7 @@ void SetReferenceResolution(const char* value) {
 }
 
 void AddManifests(const char* list) {
-  std::string text = list;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find(',', start);
-    if (end == std::string::npos) end = text.size();
-    std::string name = text.substr(start, end - start);
-    if (!name.empty()) OVFS_AddManifest(("res://" + name).c_str());
-    start = end + 1;
-  }
+  ForEachName(list, [](const std::string& name) { OVFS_AddManifest(("res://" + name).c_str()); });
 }
 
 void ReadApplication(const DataNode* node) {
