@@ -333,6 +333,7 @@ bool OVI_HasFeature(const char* word) {
 void OVI_ReadConfiguration() {
   strcpy(core.renderer_implementation, "ri_d3d9.dll");
   strcpy(core.sound_implementation, "si_brix.dll");
+  strcpy(core.resolutions, "*");  // without prog.xml any size will do
   core.program->api_version = OV_INTERFACE_VERSION;
   const char* command_line = core.command_line ? core.command_line : "";
   if (OVI_HasWord(command_line, "-unattended")) core.unattended = true;

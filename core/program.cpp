@@ -11,6 +11,7 @@
 #include "core/video.h"
 #include "platform/ov_os.h"
 #include "platform/ov_window.h"
+#include "platform/resolution.h"
 #include "render/renderer.h"
 
 namespace {
@@ -204,7 +205,7 @@ void OVI_CheckVideoParameters() {
   }
   if (!chosen) {
     core.requested = video;
-    OVI_SelectOptimalResolution(&core.requested);
+    OVI_SelectOptimalResolution(video.windowed, false);
   }
   core.current = core.requested;
   video.width = core.requested.width;

@@ -8,6 +8,7 @@
 #include "core/service_table.h"
 #include "core/threads.h"
 #include "platform/ov_window.h"
+#include "platform/resolution.h"
 #include "render/colour.h"
 #include "render/drawing_state.h"
 #include "render/renderer.h"
@@ -145,15 +146,6 @@ void OVI_SetupAutoscaling() {
   OV_Log("Scale x=%.2f y=%.2f", core.autoscale_scale_x, core.autoscale_scale_y);
 }
 
-bool OVI_SelectOptimalResolution(VideoParameters* parameters) {
-  if (parameters->width <= 0 || parameters->height <= 0) {
-    bool desktop = !parameters->windowed && screen_info.desktop_width > 0 && screen_info.desktop_height > 0;
-    parameters->width = desktop ? screen_info.desktop_width : 640;
-    parameters->height = desktop ? screen_info.desktop_height : 480;
-  }
-  return core.renderer && core.renderer->IsResolutionSupported(parameters->width, parameters->height, parameters->windowed);
-}
-
 ov_bool OV_CALL ReinitializeWithParameters(VideoParameters parameters) {
   RendererImplementation* renderer = core.renderer;
   if (!core.program || !renderer) return 0;
@@ -176,10 +168,11 @@ ov_bool OV_CALL ReinitializeWithParameters(VideoParameters parameters) {
     core.reinit_requested = true;
     return 1;
   }
-  if (core.requested.width == 0 || core.requested.height == 0) OVI_SelectOptimalResolution(&core.requested);
+  if (core.requested.width == 0 || core.requested.height == 0)
+    OVI_SelectOptimalResolution(core.requested.windowed, false);
   bool acceptable = (OVI_HasFeature("FREE_RESOLUTION") &&
                      renderer->IsResolutionSupported(core.requested.width, core.requested.height, core.requested.windowed)) ||
-                    OVI_SelectOptimalResolution(&core.requested);
+                    OVI_SelectOptimalResolution(core.requested.windowed, false);
   if (!acceptable) return 0;
   VideoParameters& wanted = core.requested;
   OV_Log("Selected resolution %dx%d", wanted.width, wanted.height);
@@ -192,8 +185,7 @@ ov_bool OV_CALL ReinitializeWithParameters(VideoParameters parameters) {
     }
     if (attempt == 0) {
       OV_Log("Resolution %dx%d not available.", wanted.width, wanted.height);
-      wanted.windowed = 1;
-      OVI_SelectOptimalResolution(&wanted);
+      OVI_SelectOptimalResolution(true, false);
     }
   }
   OV_LogLevel(LOG_WARNING, "Requested resolution %dx%d (windowed=%d) not available.", wanted.width, wanted.height,

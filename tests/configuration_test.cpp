@@ -155,7 +155,8 @@ TEST_F(Configuration, VariantKeys) {
 
 TEST_F(Configuration, DeveloperNodeFromDeveloperXmlOrProgXml) {
   // developer.xml wins over the DEVELOPER node of prog.xml.
-  Read(Prog("features=\"SHOW_FPS\"", "<node id=\"WINDOWS\"/>", "developer_mode=\"false\" logging=\"1\""),
+  Read(Prog("features=\"SHOW_FPS\"", "<node id=\"WINDOWS\" resolutions=\"800x600\"/>",
+            "developer_mode=\"false\" logging=\"1\""),
        Developer("developer_mode=\"true\" logging=\"true\" console=\"t\" logging_verbose_level=\"WARNING\" "
                  "features=\"SHOW_INFO\" console_toggle_key=\"F\" force_resolution=\"1024x600\" "
                  "pak_folder=\"paks\""));
@@ -173,7 +174,7 @@ TEST_F(Configuration, DeveloperNodeFromDeveloperXmlOrProgXml) {
   EXPECT_EQ(core.override_width, 1024);
   EXPECT_EQ(core.forced_height, 600);
   EXPECT_EQ(record().video.windowed, 1);
-  EXPECT_STREQ(core.resolutions, "");  // not read when the resolution is forced
+  EXPECT_STREQ(core.resolutions, "*");  // the variant's list is not read when the resolution is forced
   EXPECT_STREQ(core.pak_folder, "paks/");
 
   StartReading();

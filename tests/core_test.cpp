@@ -178,6 +178,7 @@ TEST_F(Core, FullscreenBelow640x480InitialisesWindowed) {
 }
 
 TEST_F(Core, ReinitSendsEventsInOrderAndAdoptsTheSize) {
+  strcpy(core.program_features, "FREE_RESOLUTION");  // the program's own size is taken when supported
   Start();
   VideoParameters wanted = record.video;
   wanted.width = 800;
