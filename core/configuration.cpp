@@ -214,12 +214,12 @@ void CheckVariants(const DataArray& variants) {
       }
     }
     if (node.id.Is("METRO"))
-      OVI_Popup(LOG_WARNING, "Warning", "Deprecated variant id METRO found in prog.xml. Replace it with WINDOWS_RT.");
+      OVI_ShowPopup(LOG_WARNING, "Deprecated variant id METRO found in prog.xml. Replace it with WINDOWS_RT.");
     for (const DataParameter& parameter : node.parameters) {
       for (const char* name : deprecated) {
         if (!parameter.name.Is(name)) continue;
         std::string text = std::string("Deprecated parm '") + name + "' in prog.xml. Remove it.";
-        OVI_Popup(LOG_WARNING, "Warning", text.c_str());
+        OVI_ShowPopup(LOG_WARNING, text.c_str());
       }
     }
   }
@@ -341,7 +341,7 @@ void OVI_ReadConfiguration() {
 
   FileHandle* file = OV_OpenFile(kProgXml, "rb");
   if (!file) {
-    OVI_Popup(LOG_ERROR, "Error", "Cannot find prog.xml. It should be located in res://.");
+    OVI_ShowPopup(LOG_ERROR, "Cannot find prog.xml. It should be located in res://.");
     return;
   }
   OV_CloseFile(file);

@@ -23,6 +23,15 @@ struct QueuedEvent {
 
 std::vector<QueuedEvent> event_queue;
 
+// Pointer i's codes: position as analog values, buttons as key states.
+enum {
+  POINTER_X_CODE = 524,
+  POINTER_Y_CODE = 525,
+  POINTER_LEFT_CODE = 530,
+  POINTER_RIGHT_CODE = 531,
+  POINTER_CODE_STEP = 20,
+};
+
 bool ValidCode(int code) { return code >= 0 && code < KEY_CODES; }
 
 void UpdateInputStates(ProgramEvent* event) {
@@ -47,18 +56,21 @@ void UpdateInputStates(ProgramEvent* event) {
       event->word[5] = static_cast<int>(pointer.y);
       pointer.x = static_cast<float>(event->word[1]);
       pointer.y = static_cast<float>(event->word[2]);
-      if (event->type == OV_EVENT_POINTER_MOVED) return;
-      int state = event->type == OV_EVENT_POINTER_PRESSED ? 3 : 0;
-      int code = event->word[3] & 0xffff;
-      if (code == KEY_POINTER_LEFT) pointer.left = state;
-      if (code == KEY_POINTER_RIGHT) pointer.right = state;
-      if (index == 0) {
+      int codes = POINTER_CODE_STEP * index;
+      analog_values[POINTER_X_CODE + codes] = pointer.x;
+      analog_values[POINTER_Y_CODE + codes] = pointer.y;
+      if (index == 0) {  // the mouse
         key_states[KEY_MOUSE_X] = event->word[1];
         key_states[KEY_MOUSE_Y] = event->word[2];
         analog_values[KEY_MOUSE_X] = pointer.x;
         analog_values[KEY_MOUSE_Y] = pointer.y;
-        if (ValidCode(code)) key_states[code] = state;
       }
+      if (event->type == OV_EVENT_POINTER_MOVED) return;
+      int state = event->type == OV_EVENT_POINTER_PRESSED ? 3 : 0;
+      int code = event->word[3] & 0xffff;
+      if (code == KEY_POINTER_LEFT) pointer.left = key_states[POINTER_LEFT_CODE + codes] = state;
+      if (code == KEY_POINTER_RIGHT) pointer.right = key_states[POINTER_RIGHT_CODE + codes] = state;
+      if (index == 0 && ValidCode(code)) key_states[code] = state;
       return;
     }
     default:

@@ -161,7 +161,7 @@ bool OVI_CoreInitialize() {
              "If that doesn't help, consider updating your display adapter driver software.\n"
              "For more information on how to do this, please see your hardware \nmanufacturer's support page.",
              core.requested.width, core.requested.height, core.requested.windowed ? "windowed" : "fullscreen");
-    OVI_Popup(2, "Error", text);
+    OVI_ShowPopup(2, text);
     OVI_DestroyWindow();
     return false;
   }
@@ -180,7 +180,12 @@ bool OVI_CoreInitialize() {
 
 void OVI_SetActive(bool active) {
   core.active = active;
+  ProgramEvent event = {};
+  event.type = OV_EVENT_FOCUS_CHANGED;
+  event.word[0] = active ? 0 : 1;
+  OVI_PostOwnedEvent(&event, nullptr, 0);
   if (core.renderer) core.renderer->SetActive(active);
+  memset(key_states, 0, 255 * sizeof key_states[0]);
 }
 
 int OVI_RunLoop() {
@@ -234,8 +239,7 @@ int OVI_Main(const char* command_line) {
   core.command_line = OVI_DuplicateText(command_line);
   int code;
   if (!OVI_CorePreInitialize()) {
-    OVI_Popup(2, "Error",
-              "Failed to initialize the application. You can try the following: 1) Reboot your system, 2) Update your "
+    OVI_ShowPopup(2, "Failed to initialize the application. You can try the following: 1) Reboot your system, 2) Update your "
               "drivers, 3) Restart the application.\n\nSee generated log for details.");
     code = 0;
   } else {

@@ -15,6 +15,7 @@
 #include "core/threads.h"
 #include "filesystem/file_api.h"
 #include "platform/ov_os.h"
+#include "platform/popups.h"
 
 namespace {
 
@@ -175,7 +176,7 @@ int OV_CALL OV_Report(int level, const char* format, ...) {
   va_end(arguments);
   int kind = level >= 0 && level <= 3 ? level : LOG_ERROR;
   if (!core.program_initialized) {
-    OVI_Popup(kind, kind >= LOG_ERROR ? "Error" : "Warning", text.c_str());
+    OVI_ShowPopup(kind, text.c_str());
     return 0;
   }
   if (!core.developer_mode) return 0;
@@ -185,7 +186,7 @@ int OV_CALL OV_Report(int level, const char* format, ...) {
   OV_UnlockMutex(print);
   if (core.running) OV_LogLevel(level, "[POPUP] %s", text.c_str());
   if (!first) return 1;
-  if (OV_IsMainThread() && core.running) return OVI_Popup(kind, kind >= LOG_ERROR ? "Error" : "Warning", text.c_str());
+  if (OV_IsMainThread() && core.running) return OVI_ShowPopup(kind, text.c_str());
   OV_LockMutex(print);
   popup_queue.emplace_back(kind, text);
   OV_UnlockMutex(print);
@@ -199,7 +200,7 @@ void OVI_ShowQueuedPopups() {
   popups.swap(popup_queue);
   OV_UnlockMutex(print);
   for (const auto& popup : popups)
-    OVI_Popup(popup.first, popup.first >= LOG_ERROR ? "Error" : "Warning", popup.second.c_str());
+    OVI_ShowPopup(popup.first, popup.second.c_str());
 }
 
 void OVI_ResetReports() {
@@ -306,11 +307,3 @@ void OVI_SetLogSink(OVI_LogSink sink) {
   log_sink = sink;
 }
 
-int OVI_Popup(int kind, const char* caption, const char* text) {
-  if (core.unattended) {
-    // The log line is echoed to standard error in unattended runs.
-    OVI_WriteLine(LOG_SYSTEM, (std::string("Popup answered OK: ") + (text ? text : "")).c_str());
-    return OVOS_RESULT_OK;
-  }
-  return OVOS_MessageBox(caption, text, kind, OVOS_BUTTONS_OK);
-}

@@ -5,6 +5,7 @@
 #include <stdarg.h>
 
 #include "core/orvel.h"
+#include "platform/popups.h"
 
 enum { LOG_INFO = 0, LOG_WARNING = 1, LOG_ERROR = 2, LOG_SYSTEM = 3 };
 enum { LOG_MAX_ENTRIES = 8192, LOG_FORMAT_BUFFER = 4096 };
@@ -45,9 +46,6 @@ EngineMutex* OVI_LogMutex();    // "OV_CONSOLE"
 typedef void (*OVI_LogSink)(int level, const char* line);
 void OVI_SetLogSink(OVI_LogSink sink);
 
-// A popup of a kind (0 plain, 1 warning, 2 error, 3 question), shown now. In unattended runs it
-// is written to the log and to standard error and answered OK. Returns the OVOS_RESULT_* answer.
-int OVI_Popup(int kind, const char* caption, const char* text);
 // Shows the popups that other threads' reports queued (the frame, on the main thread).
 void OVI_ShowQueuedPopups();
 // Forgets the texts already reported (state reset).

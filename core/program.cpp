@@ -101,7 +101,7 @@ bool OVI_LoadProgram() {
   } else {
     auto get_interface = reinterpret_cast<OV_GetInterfaceFunction>(OVOS_GetSymbol(library, "OV_GetInterface"));
     if (!get_interface) {
-      OVI_Popup(2, "Error", "Program library file bad: Interface not found. Please download and install the application again.");
+      OVI_ShowPopup(2, "Program library file bad: Interface not found. Please download and install the application again.");
       OVOS_FreeLibrary(library);
       core.program_library = nullptr;
       return false;
@@ -109,8 +109,7 @@ bool OVI_LoadProgram() {
     record = get_interface();
   }
   if (!record) {
-    OVI_Popup(2, "Error",
-              "Program library file bad: Program couldn't be created. Please download and install the application again.");
+    OVI_ShowPopup(2, "Program library file bad: Program couldn't be created. Please download and install the application again.");
     return false;
   }
 
@@ -136,7 +135,7 @@ bool OVI_LoadProgram() {
            "Use <app>/tools/update-local-orvel-version.bat to update sources and then rebuild your binaries.",
            found, OV_INTERFACE_VERSION);
   OV_LogLevel(LOG_SYSTEM, "%s", text);
-  OVI_Popup(2, "Error", text);
+  OVI_ShowPopup(2, text);
   fallback_program.video.developer_mode = 0;
   OVI_Terminate(0);
 }

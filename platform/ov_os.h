@@ -52,12 +52,18 @@ enum OVOS_Folder {
 bool OVOS_GetUserFolder(OVOS_Folder folder, char* out, size_t out_size);
 
 // Message boxes. Kinds use the log-level numbers: 0 information, 1 warning, 2 error, 3 question.
-// Buttons: OK, OK+Cancel, Yes+No. The result is one of OVOS_RESULT_*.
-enum OVOS_PopupButtons { OVOS_BUTTONS_OK = 0, OVOS_BUTTONS_OK_CANCEL = 1, OVOS_BUTTONS_YES_NO = 4 };
+// Buttons: OK, OK+Cancel, Yes+No+Cancel, Yes+No. The result is one of OVOS_RESULT_*.
+enum OVOS_PopupButtons {
+  OVOS_BUTTONS_OK = 0,
+  OVOS_BUTTONS_OK_CANCEL = 1,
+  OVOS_BUTTONS_YES_NO_CANCEL = 3,
+  OVOS_BUTTONS_YES_NO = 4
+};
 enum OVOS_PopupResult { OVOS_RESULT_OK = 1, OVOS_RESULT_CANCEL = 2, OVOS_RESULT_YES = 6, OVOS_RESULT_NO = 7 };
 // When headless (no display, or OVOS_SetHeadlessPopups(true)), nothing is shown: the text goes to
 // standard error and the first button's result is returned.
-int OVOS_MessageBox(const char* caption, const char* text, int kind, int buttons);
+// owner: the window the box belongs to, or null for a box of its own.
+int OVOS_MessageBox(const char* caption, const char* text, int kind, int buttons, void* owner = nullptr);
 void OVOS_SetHeadlessPopups(bool headless);
 
 // Folders and files by native path ('/' or the system's separator).

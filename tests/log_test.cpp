@@ -205,7 +205,7 @@ TEST_F(Log, ReportsRaiseOnePopupPerTextAndQueueThoseOfOtherThreads) {
   core.developer_mode = true;
   core.program_initialized = true;
   core.running = true;
-  EXPECT_EQ(OV_Report(LOG_WARNING, "check %d", 7), OVOS_RESULT_OK);
+  EXPECT_EQ(OV_Report(LOG_WARNING, "check %d", 7), POPUP_RESULT_OK);
   EXPECT_EQ(OV_Report(LOG_WARNING, "check %d", 7), 1);
   EXPECT_EQ(CountEntries("[POPUP] check 7"), 2);
   EXPECT_EQ(CountEntries("Popup answered OK: check 7"), 1);

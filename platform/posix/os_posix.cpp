@@ -213,9 +213,9 @@ bool OVOS_GetUserFolder(OVOS_Folder folder, char* out, size_t out_size) {
 
 void OVOS_SetHeadlessPopups(bool) {}
 
-int OVOS_MessageBox(const char* caption, const char* text, int, int buttons) {
+int OVOS_MessageBox(const char* caption, const char* text, int, int buttons, void*) {
   fprintf(stderr, "[%s] %s\n", caption ? caption : "", text ? text : "");
-  return buttons == OVOS_BUTTONS_YES_NO ? OVOS_RESULT_YES : OVOS_RESULT_OK;
+  return buttons == OVOS_BUTTONS_YES_NO || buttons == OVOS_BUTTONS_YES_NO_CANCEL ? OVOS_RESULT_YES : OVOS_RESULT_OK;
 }
 
 bool OVOS_ExecutableFolder(char* out, size_t out_size) {

@@ -130,15 +130,19 @@ bool OVOS_GetUserFolder(OVOS_Folder folder, char* out, size_t out_size) {
 
 void OVOS_SetHeadlessPopups(bool headless) { headless_popups = headless; }
 
-int OVOS_MessageBox(const char* caption, const char* text, int kind, int buttons) {
+int OVOS_MessageBox(const char* caption, const char* text, int kind, int buttons, void* owner) {
+  bool yes = buttons == OVOS_BUTTONS_YES_NO || buttons == OVOS_BUTTONS_YES_NO_CANCEL;
   if (headless_popups) {
     fprintf(stderr, "[%s] %s\n", caption ? caption : "", text ? text : "");
-    return buttons == OVOS_BUTTONS_YES_NO ? OVOS_RESULT_YES : OVOS_RESULT_OK;
+    return yes ? OVOS_RESULT_YES : OVOS_RESULT_OK;
   }
   static const UINT icons[] = {MB_ICONINFORMATION, MB_ICONWARNING, MB_ICONERROR, MB_ICONQUESTION};
   UINT icon = kind >= 0 && kind <= 3 ? icons[kind] : MB_ICONINFORMATION;
-  UINT type = buttons == OVOS_BUTTONS_OK_CANCEL ? MB_OKCANCEL : buttons == OVOS_BUTTONS_YES_NO ? MB_YESNO : MB_OK;
-  return MessageBoxA(nullptr, text, caption, type | icon | MB_TASKMODAL);
+  UINT type = buttons == OVOS_BUTTONS_OK_CANCEL        ? MB_OKCANCEL
+              : buttons == OVOS_BUTTONS_YES_NO_CANCEL ? MB_YESNOCANCEL
+              : buttons == OVOS_BUTTONS_YES_NO        ? MB_YESNO
+                                                      : MB_OK;
+  return MessageBoxA(static_cast<HWND>(owner), text, caption, type | icon | (owner ? 0 : MB_TASKMODAL));
 }
 
 bool OVOS_ExecutableFolder(char* out, size_t out_size) {
