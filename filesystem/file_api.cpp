@@ -362,7 +362,7 @@ ov_bool OV_CALL OV_RemoveDirectory(const char* path, ov_bool with_contents) {
   if (with_contents) {
     snprintf(text, sizeof text, "RemoveDirectory: '%s' failed because not allowing removing directories with files in them.",
              path ? path : "");
-    OVI_Popup(1, "Warning", text);
+    OVI_ShowPopup(1, text);
     return 0;
   }
   OV_LogLevel(LOG_SYSTEM, "Removing Directory: '%s'...", path ? path : "");
