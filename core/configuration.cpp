@@ -16,6 +16,7 @@
 #include "data/data_base.h"
 #include "filesystem/file_api.h"
 #include "input/key_names.h"
+#include "platform/system_information.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "core/service_table.h"
 #include "core/threads.h"
 #include "filesystem/paths.h"
+#include "platform/ov_window.h"
 #include "render/renderer.h"
 
 namespace {
@@ -94,8 +95,9 @@ const char* PlatformInfoAnswer(const char* parameter) {
 
 const char* OV_CALL OV_CallExtension(const char* function, const char* parameter, ...) {
   if (!function) return nullptr;
-  // Reloading bitmaps ("Cache"/"ReloadBitmaps"), the purchase, achievement and Windows handlers
-  // join here as their subsystems are built.
+  // Reloading bitmaps ("Cache"/"ReloadBitmaps"), the purchase and achievement handlers join
+  // here as their subsystems are built.
+  if (const char* windows = OVI_WindowExtension(function, parameter)) return windows;
   if (Is(function, "GetLanguage")) {
     const char* language = Language();
     if (language) return language;

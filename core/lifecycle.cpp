@@ -21,8 +21,10 @@
 #include "data/data_base.h"
 #include "filesystem/file_api.h"
 #include "filesystem/paths.h"
+#include "platform/cursors.h"
 #include "platform/ov_os.h"
 #include "platform/ov_window.h"
+#include "platform/system_information.h"
 #include "render/colour.h"
 #include "render/drawing_state.h"
 #include "render/renderer.h"
@@ -36,20 +38,7 @@ unsigned start_time;
 
 SystemInformation system_information;
 
-// Renderer selection. The Direct3D 9 renderer is not built yet, so every run uses the renderer
-// that draws nothing; "-headless" will keep choosing it once Direct3D 9 exists.
-RendererImplementation* OVI_SelectRenderer() { return OVI_CreateHeadlessRenderer(); }
-
 namespace {
-
-// The window layer collects the device's texts; the runtime always runs as WINDOWS on a LARGE
-// screen.
-void CollectSystemInformation() {
-  memset(&system_information, 0, sizeof system_information);
-  system_information.platform_id = PLATFORM_WINDOWS;
-  system_information.screen_size_id = SCREEN_SIZE_LARGE;
-  strcpy(system_information.device_model, "PC");
-}
 
 void ApplyFeatureSwitches() {
   VideoParameters& video = core.program->video;
@@ -90,7 +79,7 @@ void OVI_StartEngineState() {
   OVI_CreateThreadListMutex();
   OVI_ResetState();
   OVI_CreateEngineMutexes();
-  CollectSystemInformation();
+  OVI_CollectSystemInformation();
 }
 
 bool OVI_CorePreInitialize() {
@@ -105,8 +94,7 @@ bool OVI_CorePreInitialize() {
   OVI_CheckProgramInformation();
   OVFS_SetupBasePaths(core.developer_name, core.program_name);
   OVFS_CreateUserFolders(core.developer_name, core.program_name);
-  screen_info.desktop_width = 1280;
-  screen_info.desktop_height = 1024;
+  OVI_DesktopSize(&screen_info.desktop_width, &screen_info.desktop_height);
   OVI_ResetConsole(core.console_toggle_key);
   OVI_StartLogging(core.console_enabled, core.logging_enabled, core.logging_verbose_level);
   OV_LogLevel(LOG_SYSTEM, "Logging Verbose Level set to %d.", core.logging_verbose_level);
@@ -193,6 +181,7 @@ int OVI_RunLoop() {
     OVI_Popup(1, "ORVEL", "Core initialization failed.");
     return 1;
   }
+  OVI_LoadCursors();
   while (!core.quit_requested) {
     if (!OVI_PumpMessages()) OV_Quit();
     OVI_Frame();

@@ -13,5 +13,3 @@ void OVI_ResetState();
 // mutexes. Tools and tests that use engine subsystems without a program start here too.
 void OVI_StartEngineState();
 void OVI_SetActive(bool active);
-// The renderer for this run: the one that draws nothing when "-headless" is given.
-class RendererImplementation* OVI_SelectRenderer();

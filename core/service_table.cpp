@@ -16,6 +16,7 @@
 #include "core/log.h"
 #include "core/threads.h"
 #include "filesystem/file_api.h"
+#include "platform/cursors.h"
 #include "platform/http_client.h"
 #include "render/buffers.h"
 #include "render/colour.h"
@@ -186,7 +187,7 @@ void OVI_FillServiceTable() {
   PLACEHOLDER(OV_RecreateFontAtlas);
   PLACEHOLDER(OV_ReleaseFont);
   PLACEHOLDER(OV_SaveFont);
-  PLACEHOLDER(OV_SetCursor);
+  t.OV_SetCursor = OV_SetCursor;
   t.OV_Quit = OV_Quit;
   t.OV_IsQuitting = OV_IsQuitting;
   t.OV_HasFeature = OV_HasFeature;

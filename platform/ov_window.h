@@ -11,3 +11,9 @@ void* OVI_WindowHandle();
 bool OVI_PumpMessages();
 // Looks for another instance's window (the single-instance check).
 bool OVI_FindOtherInstanceWindow(const char* title);
+// The primary screen's size; 0 x 0 when it is not known.
+void OVI_DesktopSize(int* width, int* height);
+// Makes a cursor of the system set current (platform/cursors.h), or hides it (-1).
+void OVI_ShowCursor(int cursor);
+// The window's part of the extension call; null when it does not answer the name.
+const char* OVI_WindowExtension(const char* function, const char* parameter);

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "core/lifecycle.h"
+#include "platform/system_information.h"
 #include "render/renderer.h"
 
 extern "C" {
@@ -10,7 +11,7 @@ __declspec(dllexport) DWORD NvOptimusEnablement = 1;
 __declspec(dllexport) int AmdPowerXpressRequestHighPerformance = 1;
 
 // The one renderer object, made on the first call.
-__declspec(dllexport) RendererImplementation* ORVEL_RendImp_GetInterface() { return OVI_SelectRenderer(); }
+__declspec(dllexport) RendererImplementation* ORVEL_RendImp_GetInterface() { return OVI_BuiltInRenderer(); }
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR command_line, int) { return OVI_Main(command_line); }

@@ -1,46 +1,123 @@
-// A plain Win32 window: its close button requests quit, activation follows the focus.
+// The application window: its class, styles and placement, the window procedure (which hands
+// every message to the portable translation first), cursors and the primary screen's size.
 #include <windows.h>
+#include <shellapi.h>
 
 #include "core/core_state.h"
-#include "core/lifecycle.h"
-#include "core/service_table.h"
+#include "core/log.h"
+#include "platform/cursors.h"
 #include "platform/ov_window.h"
+#include "platform/window_messages.h"
 
 namespace {
 
 const char kClassName[] = "OrvelWindowClass";
+const int kIconResource = 102;
 HWND window = nullptr;
+RECT fullscreen_rectangle;
+HCURSOR cursors[CURSOR_COUNT];
+HCURSOR current_cursor = nullptr;
+bool cursor_hidden = false;
 
 LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
-    case WM_CLOSE:
-      OV_Quit();
+    case WM_DROPFILES: {
+      HDROP drop = reinterpret_cast<HDROP>(w);
+      char name[MAX_PATH];
+      POINT point = {0, 0};
+      DragQueryPoint(drop, &point);
+      if (DragQueryFileA(drop, 0, name, sizeof name)) OVI_FileDropped(name, point.x, point.y);
+      DragFinish(drop);
       return 0;
-    case WM_ACTIVATEAPP:
-      OVI_SetActive(w != FALSE);
-      return 0;
+    }
+    case WM_MOUSEWHEEL: {
+      // The wheel reports screen coordinates; the translation wants client coordinates.
+      POINT point = {static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+      ScreenToClient(handle, &point);
+      l = MAKELPARAM(point.x, point.y);
+      break;
+    }
+    case WM_SETCURSOR:
+      if (LOWORD(l) == HTCLIENT && current_cursor) {
+        SetCursor(cursor_hidden ? nullptr : current_cursor);
+        return TRUE;
+      }
+      break;
     default:
-      return DefWindowProcA(handle, message, w, l);
+      break;
   }
+  switch (OVI_TranslateWindowMessage(message, w, l)) {
+    case WINDOW_DONE: return 0;
+    case WINDOW_DONE_TRUE: return TRUE;
+    case WINDOW_RESTORE: ShowWindow(handle, SW_RESTORE); return 0;
+    case WINDOW_VALIDATE: ValidateRect(handle, nullptr); return 0;
+    case WINDOW_POST_QUIT: PostQuitMessage(0); return 0;
+    case WINDOW_PASS_ON: break;
+  }
+  return DefWindowProcA(handle, message, w, l);
 }
 
 }  // namespace
 
+void OVI_DesktopSize(int* width, int* height) {
+  *width = GetSystemMetrics(SM_CXSCREEN);
+  *height = GetSystemMetrics(SM_CYSCREEN);
+}
+
 bool OVI_CreateWindow(const char* title, int width, int height, bool windowed) {
+  if (window) {
+    OV_LogLevel(LOG_SYSTEM, "Window already created.");
+    return true;
+  }
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA window_class = {};
+  WNDCLASSEXA window_class = {};
+  window_class.cbSize = sizeof window_class;
+  window_class.style = CS_HREDRAW | CS_VREDRAW;
   window_class.lpfnWndProc = WindowProcedure;
   window_class.hInstance = instance;
-  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  window_class.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconResource));
+  window_class.hIconSm = window_class.hIcon;
+  window_class.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the arrow until cursors load
   window_class.lpszClassName = kClassName;
-  RegisterClassA(&window_class);  // fails harmlessly when already registered
-  DWORD style = windowed ? WS_OVERLAPPEDWINDOW & ~(WS_THICKFRAME | WS_MAXIMIZEBOX) : WS_POPUP;
-  RECT rect = {0, 0, width, height};
-  AdjustWindowRect(&rect, style, FALSE);
-  window = CreateWindowExA(0, kClassName, title && *title ? title : "ORVEL", style | WS_VISIBLE, CW_USEDEFAULT,
-                           CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instance,
-                           nullptr);
-  if (!window) return false;
+  RegisterClassExA(&window_class);  // fails harmlessly when already registered
+
+  int desktop_width, desktop_height;
+  OVI_DesktopSize(&desktop_width, &desktop_height);
+  DWORD style, extended;
+  if (windowed) {
+    style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;  // 0x00CB0000
+    extended = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+    if (width >= desktop_width || height >= desktop_height) style = WS_POPUP;
+  } else {
+    style = WS_POPUP | 0x00000008;
+    extended = WS_EX_APPWINDOW;
+  }
+  RECT rectangle = {0, 0, width, height};
+  AdjustWindowRectEx(&rectangle, style, FALSE, extended);
+  int outer_width = rectangle.right - rectangle.left, outer_height = rectangle.bottom - rectangle.top;
+  int x = 0, y = 0;
+  if (windowed) {
+    x = (desktop_width - outer_width) / 2;
+    y = (desktop_height - outer_height) / 2;
+    if (y < 0) y -= GetSystemMetrics(SM_CYCAPTION) / 2;
+  }
+  window = CreateWindowExA(extended, kClassName, title && *title ? title : "ORVEL", style, x, y, outer_width,
+                           outer_height, nullptr, nullptr, instance, nullptr);
+  if (!window) {
+    OV_Log("! Orvel FAILED to Create Window.");
+    return false;
+  }
+  MoveWindow(window, x, y, outer_width, outer_height, FALSE);
+  SetForegroundWindow(window);
+  SetFocus(window);
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
+  SetFocus(window);
+  SetForegroundWindow(window);
+  if (!windowed) GetWindowRect(window, &fullscreen_rectangle);
+  OV_LogLevel(LOG_SYSTEM, "Created %swindow (%dx%d) on desktop (%dx%d).", windowed ? "" : "fullscreen ", width, height,
+              desktop_width, desktop_height);
+  if (core.developer_mode) DragAcceptFiles(window, TRUE);
   core.active = true;
   return true;
 }
@@ -66,4 +143,17 @@ bool OVI_PumpMessages() {
 bool OVI_FindOtherInstanceWindow(const char* title) {
   HWND other = FindWindowA(kClassName, title && *title ? title : nullptr);
   return other != nullptr && other != window;
+}
+
+void OVI_LoadCursors() {
+  static const WORD system_cursors[CURSOR_COUNT] = {32512, 32649, 32513, 32514, 32515, 32516, 32642,
+                                                    32643, 32644, 32645, 32646, 32648, 32651};
+  for (int i = 0; i < CURSOR_COUNT; ++i) cursors[i] = LoadCursorA(nullptr, MAKEINTRESOURCEA(system_cursors[i]));
+  current_cursor = cursors[0];
+}
+
+void OVI_ShowCursor(int cursor) {
+  cursor_hidden = cursor < 0 || cursor >= CURSOR_COUNT;
+  if (!cursor_hidden && cursors[cursor]) current_cursor = cursors[cursor];
+  SetCursor(cursor_hidden ? nullptr : current_cursor);
 }
