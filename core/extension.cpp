@@ -12,6 +12,7 @@
 #include "core/service_table.h"
 #include "core/threads.h"
 #include "filesystem/paths.h"
+#include "input/input.h"
 #include "platform/ov_window.h"
 #include "render/renderer.h"
 
@@ -155,5 +156,5 @@ const char* OV_CALL OV_CallExtension(const char* function, const char* parameter
     const char* renderer_answer = core.renderer->CallExtension(function, parameter);
     if (renderer_answer) return renderer_answer;
   }
-  return nullptr;
+  return OVI_InputCallExtension(function, nullptr);
 }

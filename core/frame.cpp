@@ -8,6 +8,7 @@
 #include "core/overlay.h"
 #include "core/threads.h"
 #include "core/video.h"
+#include "input/input.h"
 #include "platform/ov_os.h"
 #include "render/colour.h"
 #include "render/drawing_state.h"
@@ -169,7 +170,8 @@ void OVI_Frame() {
   float seconds = ms * 0.001f;
 
   if (core.renderer && core.renderer_ready) {
-    // Input, sound and extension-module updates join here as those subsystems arrive.
+    OVI_UpdateInputImplementations();
+    // Sound and extension-module updates join here as those subsystems arrive.
     if (core.orientation_current != core.orientation_target) {
       core.orientation_blend += seconds;
       if (core.orientation_blend >= core.orientation_blend_time) {
@@ -182,6 +184,7 @@ void OVI_Frame() {
     OVI_EndFrameDrawing();
     core.in_frame = false;
     if (core.renderer_ready) core.renderer->Present();
+    OVI_PostUpdateInputImplementations();
   }
 
   OVI_Unlock(MUTEX_MAIN_LOOP);

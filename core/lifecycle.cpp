@@ -20,6 +20,7 @@
 #include "core/video.h"
 #include "data/data_base.h"
 #include "filesystem/file_api.h"
+#include "input/input.h"
 #include "filesystem/paths.h"
 #include "platform/cursors.h"
 #include "platform/ov_os.h"
@@ -153,7 +154,8 @@ bool OVI_CoreInitialize() {
     OVI_DestroyWindow();
     return false;
   }
-  // Input implementations and sound join here as they are built.
+  OVI_CreateInputImplementations();
+  // Sound joins here as it is built.
   if (program->video.no_sound) OV_Log("Sounds disabled. Null Sound Implementation in use.");
   program->video.developer_mode = core.developer_mode;
   program->video.locale = core.locale;
@@ -173,7 +175,7 @@ void OVI_SetActive(bool active) {
   event.word[0] = active ? 0 : 1;
   OVI_PostOwnedEvent(&event, nullptr, 0);
   if (core.renderer) core.renderer->SetActive(active);
-  memset(key_states, 0, 255 * sizeof key_states[0]);
+  OVI_SetInputImplementationsActive(active);
 }
 
 int OVI_RunLoop() {
@@ -208,6 +210,7 @@ void OVI_CoreShutdown() {
     OV_Log("Destroying window...");
     OVI_DestroyWindow();
   }
+  OVI_ShutdownInputImplementations();
   if (!core.fallback_program) {
     OV_LogLevel(LOG_SYSTEM, "Unloading ProgImp Library.");
     OVI_UnloadProgram();
