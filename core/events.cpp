@@ -127,6 +127,10 @@ void OVI_ClearEventQueue() {
 void OVI_ClearInputStates() {
   memset(key_states, 0, 256 * sizeof key_states[0]);
   for (int code = KEY_POINTER_LEFT; code <= 514; ++code) key_states[code] = 0;
+  for (int pointer = 0; pointer < POINTERS; ++pointer) {
+    key_states[POINTER_LEFT_CODE + POINTER_CODE_STEP * pointer] = 0;
+    key_states[POINTER_RIGHT_CODE + POINTER_CODE_STEP * pointer] = 0;
+  }
   memset(pointers, 0, sizeof pointers);
 }
 

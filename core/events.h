@@ -2,9 +2,12 @@
 #pragma once
 
 #include "core/orvel.h"
+#include "input/key_names.h"
 
-enum { KEY_CODES = 2048, POINTERS = 16 };
-enum { KEY_MOUSE_X = 504, KEY_MOUSE_Y = 505, KEY_POINTER_LEFT = 510, KEY_POINTER_RIGHT = 511 };
+// Pointer i has the codes 524 + 20 i to 531 + 20 i; fourteen pointers stay clear of the gamepad
+// codes that start at 800.
+enum { KEY_CODES = 2048, POINTERS = 14 };
+enum { KEY_POINTER_LEFT = KEY_MOUSE_BUTTON_LEFT, KEY_POINTER_RIGHT = KEY_MOUSE_BUTTON_RIGHT };
 
 struct PointerState {
   float x, y;

@@ -21,7 +21,7 @@ packages=(
   # cross toolchain and Windows SDK
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev libz-mingw-w64-dev
   # Wine for 32-bit programs, one X server for the whole test run
-  wine wine32 wine64 xvfb xauth x11-apps libgl1-mesa-dri:i386 libgl1:i386
+  wine wine32 wine64 xvfb xauth x11-apps xdotool libgl1-mesa-dri:i386 libgl1:i386
   # peers for comparisons and external checks
   libpugixml-dev libtinyxml2-dev glslang-tools libstb-dev libphysfs-dev vorbis-tools sox
   imagemagick fonts-dejavu-core

@@ -469,7 +469,7 @@ TEST_F(Input, PointerEventsWriteThePointersCodes) {
       {0, OV_EVENT_POINTER_PRESSED, 511, 12, 22},  {0, OV_EVENT_POINTER_MOVED, 0, 13, 23},
       {1, OV_EVENT_POINTER_PRESSED, 510, 30, 40},  {1, OV_EVENT_POINTER_PRESSED, 511, 31, 41},
       {1, OV_EVENT_POINTER_RELEASED, 511, 32, 42}, {3, OV_EVENT_POINTER_MOVED, 0, -5, 7},
-      {15, OV_EVENT_POINTER_PRESSED, 510, 99, 98},
+      {13, OV_EVENT_POINTER_PRESSED, 510, 99, 98},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.pointer << " " << c.type << " " << c.button);
@@ -502,6 +502,15 @@ TEST_F(Input, PointerEventsWriteThePointersCodes) {
       EXPECT_EQ(memcmp(before_mouse, after_mouse, sizeof after_mouse), 0);  // the mouse is pointer 0 only
     }
   }
+  // Pointer 14 would write into the first gamepad's codes: it is not tracked.
+  ProgramEvent beyond = {};
+  beyond.type = OV_EVENT_POINTER_PRESSED;
+  beyond.word[0] = POINTERS;
+  beyond.word[1] = 77;
+  beyond.word[3] = 510;
+  OVI_DispatchEvent(&beyond);
+  EXPECT_EQ(analog_values[524 + 20 * POINTERS], 0.0f);
+  EXPECT_EQ(key_states[530 + 20 * POINTERS], 0);
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
      worker       a named thread posts events of types 100..104 in order
      extensions   log the answers of some extension calls and configured values in init
      files        write user://probe/note.txt, read it back and list it in init
+     input        log each input event with the state of its key ("probe: input ..."), refuse the
+                  first close request and accept the second; updates and renders stay quiet
    The variants v1359 and getinterface build the same program with interface version 1359, or
    exporting only OV_GetInterface. */
 #include <stdlib.h>
@@ -97,7 +99,7 @@ static void OV_CALL Update(float seconds) {
   const char* limit = strstr(program->video.command_line, "frames=");
   int frames = limit ? atoi(limit + 7) : 3;
   ++updates;
-  ov->OV_Log("probe: update %.3f", seconds);
+  if (!Has("input")) ov->OV_Log("probe: update %.3f", seconds);
   if (updates == 1 && Has("stall")) ov->OV_Sleep(5000);
   if (updates == 1 && Has("reinit")) {
     VideoParameters wanted = program->video;
@@ -112,12 +114,41 @@ static void OV_CALL Update(float seconds) {
 static void OV_CALL Render(float seconds) {
   (void)seconds;
   ++renders;
-  ov->OV_Log("probe: render");
+  if (!Has("input")) ov->OV_Log("probe: render");
   if (renders == 1 && Has("unbalanced")) ov->OV_PushTransform(NULL);
 }
 
+static int closes;
+
+/* The state of the key an input event is about, as the program reads it. */
+static int KeyOf(const ProgramEvent* event) {
+  switch (event->type) {
+    case OV_EVENT_KEY_PRESSED:
+    case OV_EVENT_KEY_RELEASED: return event->word[0];
+    case OV_EVENT_POINTER_PRESSED:
+    case OV_EVENT_POINTER_RELEASED: return event->word[3] & 0xffff;
+    case OV_EVENT_WHEEL: return 507;
+    default: return 0;
+  }
+}
+
 static int OV_CALL Event(ProgramEvent event) {
-  program->ov->OV_Log("probe: event %d %d", event.type, event.word[0]);
+  if (!Has("input")) {
+    program->ov->OV_Log("probe: event %d %d", event.type, event.word[0]);
+    return 0;
+  }
+  if (event.type == OV_EVENT_CLOSE_REQUESTED) {
+    ++closes;
+    program->ov->OV_Log("probe: close %s", closes == 1 ? "refused" : "accepted");
+    return closes == 1 ? OV_REFUSE_CLOSE : 0;
+  }
+  if (event.type == OV_EVENT_SCREEN_SIZE) {
+    program->ov->OV_Log("probe: screen %dx%d windowed %d", event.word[0] & 0xffff, (event.word[0] >> 16) & 0xffff,
+                        program->video.windowed);
+    return 0;
+  }
+  program->ov->OV_Log("probe: input %d %d %d %d %d state %d", event.type, event.word[0], event.word[1], event.word[2],
+                      event.word[3], program->ov->OV_GetKeyState(KeyOf(&event)));
   return 0;
 }
 
