@@ -127,9 +127,13 @@ TEST_F(Window, MessagesBecomeEventsAndKeyStates) {
           << std::hex << c.message;
       EXPECT_EQ(e.word[2], c.word2) << std::hex << c.message;
       EXPECT_EQ(e.word[3], c.word3) << std::hex << c.message;
-      if (c.type == OV_EVENT_POINTER_MOVED || c.type == OV_EVENT_WHEEL) EXPECT_EQ(e.word[6], 2);  // the mouse
+      if (c.type == OV_EVENT_POINTER_MOVED || c.type == OV_EVENT_WHEEL) {
+        EXPECT_EQ(e.word[6], 2);  // the mouse
+      }
     }
-    if (c.state_code) EXPECT_EQ(key_states[c.state_code], c.state) << std::hex << c.message;
+    if (c.state_code) {
+      EXPECT_EQ(key_states[c.state_code], c.state) << std::hex << c.message;
+    }
   }
   // The previous pointer position travels with the next pointer event.
   received.clear();
