@@ -1,6 +1,7 @@
-/* The bundled sample program: clears the screen every frame, logs in init, counts frames and
-   quits on Escape or after the number of frames given on the command line ("frames=N").
-   Written in C against the public headers only. */
+/* The bundled sample program: clears the screen every frame in a colour that follows the mouse,
+   draws a rectangle under the pointer that turns white while the left button is held, logs
+   clicks, wheel turns and keys, and quits on Escape or after the number of frames given on the
+   command line ("frames=N"). Written in C against the public headers only. */
 #include <stdlib.h>
 #include <string.h>
 
@@ -12,7 +13,7 @@
 #define EXPORT __attribute__((visibility("default")))
 #endif
 
-enum { KEY_ESCAPE = 27 };
+enum { KEY_ESCAPE = 27, KEY_MOUSE_X = 504, KEY_MOUSE_Y = 505, KEY_MOUSE_LEFT = 510 };
 
 static ProgramInterface* program;
 static int frames;
@@ -31,15 +32,44 @@ static ov_bool OV_CALL Init(void) {
 static void OV_CALL Update(float seconds) {
   (void)seconds;
   ++frames;
-  if ((frame_limit > 0 && frames >= frame_limit) || (program->ov->OV_GetKeyState(KEY_ESCAPE) & 2)) {
+  if (frame_limit > 0 && frames >= frame_limit) {
     program->ov->OV_Log("hello: %d frames, quitting", frames);
     program->ov->OV_Quit();
   }
 }
 
 static void OV_CALL Render(float seconds) {
+  const EngineServices* ov = program->ov;
+  float x = (float)ov->OV_GetKeyState(KEY_MOUSE_X), y = (float)ov->OV_GetKeyState(KEY_MOUSE_Y);
+  float w = program->video.width > 0 ? (float)program->video.width : 1.0f;
+  float h = program->video.height > 0 ? (float)program->video.height : 1.0f;
+  float size = 32.0f, left = x - 16.0f, top = y - 16.0f;
+  float bright = 1.0f, dim = 0.8f, none = 0.0f;
   (void)seconds;
-  program->ov->OV_Clear(0.1f, 0.2f, 0.4f);
+  ov->OV_Clear(0.1f + 0.4f * x / w, 0.2f, 0.4f + 0.4f * y / h);
+  if (ov->OV_GetKeyState(KEY_MOUSE_LEFT) & 2) ov->OV_SetColor(&bright, &bright, &bright);
+  else ov->OV_SetColor(&dim, &dim, &none);
+  ov->OV_DrawRectangle(&left, &top, &size, &size);
+}
+
+static int OV_CALL Event(ProgramEvent event) {
+  const EngineServices* ov = program->ov;
+  switch (event.type) {
+    case OV_EVENT_POINTER_PRESSED:
+      ov->OV_Log("hello: button %d pressed at %d,%d", event.word[3] & 0xffff, event.word[1], event.word[2]);
+      break;
+    case OV_EVENT_WHEEL: ov->OV_Log("hello: wheel %d", event.word[3] >> 16); break;
+    case OV_EVENT_KEY_PRESSED:
+      ov->OV_Log("hello: key %d pressed", event.word[0]);
+      /* The event, not the key state: a quick tap can go down and up within one frame. */
+      if (event.word[0] == KEY_ESCAPE) {
+        ov->OV_Log("hello: %d frames, quitting", frames);
+        ov->OV_Quit();
+      }
+      break;
+    default: break;
+  }
+  return 0;
 }
 
 static void OV_CALL Shutdown(void) { program->ov->OV_Log("hello: shutdown after %d frames", frames); }
@@ -58,6 +88,7 @@ EXPORT ov_bool OV_CALL OV_GetProgramInterface(ProgramInterface* record, int vers
   record->init = Init;
   record->update = Update;
   record->render = Render;
+  record->event = Event;
   record->shutdown = Shutdown;
   return 1;
 }

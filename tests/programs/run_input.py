@@ -5,10 +5,15 @@ presses Alt+F4 (refused by the program the first time) and Alt+Enter (fullscreen
 probe logs every event with the state of its key; the test checks them in order.
 
   run_input.py --runtime ORVEL_D3D9.exe --library probe.dll [--] wrapper...
+  run_input.py --runtime ORVEL_D3D9.exe --sample prog.dll --prog-xml prog.xml [--] wrapper...
+
+The second form runs the bundled sample with its own configuration instead: a click and the
+Escape key, which ends it.
 """
 import argparse
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -32,7 +37,9 @@ class Runtime:
     def __init__(self, command, cwd):
         self.lines = []
         self.lock = threading.Lock()
-        self.process = subprocess.Popen(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
+        # A session of its own, so that a failed run takes the whole Wine process tree with it.
+        self.process = subprocess.Popen(command, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                                        start_new_session=True)
         threading.Thread(target=self._read, daemon=True).start()
 
     def _read(self):
@@ -62,12 +69,74 @@ def xdotool(*arguments):
                           stderr=subprocess.STDOUT, timeout=30).stdout.decode().strip()
 
 
+def find_window(name):
+    for _ in range(50):
+        window = xdotool("search", "--name", "^%s$" % name).split("\n")[0]
+        if window:
+            return window
+        time.sleep(0.2)
+    return ""
+
+
+def finish(run, failures, work):
+    if run.process.poll() is None:
+        try:
+            os.killpg(run.process.pid, signal.SIGKILL)
+        except ProcessLookupError:
+            pass
+        run.process.wait()
+    if failures:
+        with run.lock:
+            print("\n".join(run.lines))
+        for failure in failures:
+            print("run_input: " + failure)
+        return 1
+    shutil.rmtree(work, ignore_errors=True)
+    print("run_input: passed")
+    return 0
+
+
+def run_sample(args):
+    work = tempfile.mkdtemp(prefix="orvel-sample-input-")
+    runtime = os.path.join(work, os.path.basename(args.runtime))
+    shutil.copy2(args.runtime, runtime)
+    shutil.copy2(args.sample, os.path.join(work, "prog.dll"))
+    shutil.copy2(args.prog_xml, os.path.join(work, "prog.xml"))
+    run = Runtime(args.wrapper + [runtime, "-unattended"], work)
+    failures = []
+    if run.wait_for("hello: init", 0, 90) < 0:
+        failures.append("the sample did not start")
+        return finish(run, failures, work)
+    window = find_window("Hello ORVEL")
+    if not window:
+        failures.append("no window named 'Hello ORVEL'")
+        return finish(run, failures, work)
+    xdotool("windowfocus", "--sync", window)
+    xdotool("mousemove", "--window", window, 200, 100)
+    xdotool("click", 1)
+    if run.wait_for("hello: button 510 pressed at ", 0, 15) < 0:
+        failures.append("the sample did not see the click")
+    xdotool("key", "Escape")
+    if run.wait_for("hello: key 27 pressed", 0, 15) < 0 or run.wait_for("frames, quitting", 0, 15) < 0:
+        failures.append("Escape did not end the sample")
+    try:
+        if run.process.wait(timeout=60) != 0:
+            failures.append("exit code %d, expected 0" % run.process.returncode)
+    except subprocess.TimeoutExpired:
+        failures.append("the sample did not end")
+    return finish(run, failures, work)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--runtime", required=True)
-    parser.add_argument("--library", required=True)
+    parser.add_argument("--library")
+    parser.add_argument("--sample")
+    parser.add_argument("--prog-xml")
     parser.add_argument("wrapper", nargs="*")
     args = parser.parse_args()
+    if args.sample:
+        return run_sample(args)
     if not os.environ.get("DISPLAY") or not shutil.which("xdotool"):
         print("run_input: needs an X display (DISPLAY) and xdotool")
         return 1
@@ -94,12 +163,7 @@ def main():
     try:
         if not expect("probe: init", 90):
             raise RuntimeError("the program did not start")
-        window = ""
-        for _ in range(50):
-            window = xdotool("search", "--name", "^Probe Input$").split("\n")[0]
-            if window:
-                break
-            time.sleep(0.2)
+        window = find_window("Probe Input")
         if not window:
             raise RuntimeError("no window named 'Probe Input'")
         xdotool("windowfocus", "--sync", window)
@@ -153,20 +217,7 @@ def main():
             failures.append("the runtime did not end after the accepted close")
     except RuntimeError as problem:
         failures.append(str(problem))
-    finally:
-        if run.process.poll() is None:
-            run.process.kill()
-            run.process.wait()
-
-    if failures:
-        with run.lock:
-            print("\n".join(run.lines))
-        for failure in failures:
-            print("run_input: " + failure)
-        return 1
-    shutil.rmtree(work, ignore_errors=True)
-    print("run_input: passed")
-    return 0
+    return finish(run, failures, work)
 
 
 if __name__ == "__main__":
