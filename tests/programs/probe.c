@@ -11,6 +11,7 @@
                   first close request and accept the second; updates and renders stay quiet
    The variants v1359 and getinterface build the same program with interface version 1359, or
    exporting only OV_GetInterface. */
+#include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 #ifdef _WIN32
@@ -73,6 +74,21 @@ static ov_bool OV_CALL Init(void) {
       void* first = get ? get() : NULL;
       ov->OV_Log("probe: renderer export %s", first && get() == first ? "answers one object" : "missing");
     }
+    {
+      char native[300] = "";
+      const char* clip;
+      const char* path = ov->OV_CallExtension("GetNativeOSPath", "user://probe/x.txt");
+      if (path) strncpy(native, path, sizeof native - 1);
+      ov->OV_CallExtension("Clipboard_SetText", "orvel clip");
+      clip = ov->OV_CallExtension("Clipboard_GetText", NULL);
+      ov->OV_Log("probe: clipboard=%s", clip ? clip : "(null)");
+      path = ov->OV_CallExtension("ConvertNativeOSPathToStaticPath", native);
+      ov->OV_Log("probe: path back=%s", path ? path : "(null)");
+      ov->OV_Log("probe: user name %s", ov->OV_CallExtension("GetUserName", NULL)[0] ? "known" : "empty");
+      ov->OV_Log("probe: SystemInfo=%s", ov->OV_CallExtension("SystemInfo", NULL));
+      ov->OV_Log("probe: OS=%s", ov->OV_CallExtension("PlatformInfo", "OS"));
+      ov->OV_CallExtension("Accounts", "Logout,now");
+    }
 #endif
   }
   if (Has("files")) {
@@ -133,6 +149,12 @@ static int KeyOf(const ProgramEvent* event) {
 }
 
 static int OV_CALL Event(ProgramEvent event) {
+#ifdef _WIN32
+  if (event.type == OV_EVENT_ACCOUNTS) {
+    program->ov->OV_Log("probe: accounts %s", (const char*)(intptr_t)event.word[1]);
+    return 0;
+  }
+#endif
   if (!Has("input")) {
     program->ov->OV_Log("probe: event %d %d", event.type, event.word[0]);
     return 0;

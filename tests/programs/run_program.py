@@ -106,6 +106,10 @@ def main():
     if args.case == "extensions" and args.library_name.endswith(".dll"):
         if "probe: renderer export answers one object" not in output:
             failures.append("ORVEL_RendImp_GetInterface is not exported or answers different objects")
+        for text in ("probe: clipboard=orvel clip", "probe: path back=user://probe/x.txt", "probe: user name known",
+                     "probe: SystemInfo=DEPRECATED", "probe: OS=Windows ", "probe: accounts Logout"):
+            if text not in output:
+                failures.append("Windows extension: missing %r" % text)
     if args.case == "callback_order":
         for text in ("probe: init", "probe: shutdown", "probe: event 16"):
             if output.count(text) != 1:
