@@ -11,6 +11,8 @@ void* OVI_WindowHandle();
 bool OVI_PumpMessages();
 // Looks for another instance's window (the single-instance check).
 bool OVI_FindOtherInstanceWindow(const char* title);
+// Restyles, resizes and places the window for a new screen mode.
+void OVI_AdjustWindow(int width, int height, bool windowed);
 // The primary screen's size; 0 x 0 when it is not known.
 void OVI_DesktopSize(int* width, int* height);
 // Makes a cursor of the system set current (platform/cursors.h), or hides it (-1).

@@ -35,8 +35,5 @@ RendererImplementation* OVI_SelectRenderer() {
     }
   }
   OV_LogLevel(LOG_SYSTEM, "Using static RendImp.");
-  return OVI_BuiltInRenderer();
+  return core.headless ? OVI_CreateHeadlessRenderer() : OVI_BuiltInRenderer();
 }
-
-// It draws nothing until Direct3D 9 drawing lands ("-headless" keeps choosing this one then).
-RendererImplementation* OVI_BuiltInRenderer() { return OVI_CreateHeadlessRenderer(); }

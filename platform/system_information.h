@@ -10,7 +10,8 @@ class RendererImplementation;
 void OVI_CollectSystemInformation();
 // The renderer for the configured renderer implementation; null when DirectX is too old.
 RendererImplementation* OVI_SelectRenderer();
-// The runtime's one built-in renderer object, made on the first call.
+// The runtime's one built-in renderer object, made on the first call: Direct3D 9 on Windows,
+// the renderer that draws nothing natively.
 RendererImplementation* OVI_BuiltInRenderer();
 
 // Platform parts: the texts of the record, and the DirectX version as major x 65536 + minor x 256

@@ -4,6 +4,7 @@
 #include "core/core_state.h"
 #include "platform/cursors.h"
 #include "platform/system_information.h"
+#include "render/renderer_headless.h"
 
 namespace {
 bool exists = false;
@@ -32,3 +33,5 @@ const char* OVI_WindowExtension(const char*, const char*) { return nullptr; }
 // No operating-system texts are collected natively; there is no DirectX to ask.
 void OVI_ReadPlatformInformation(SystemInformation*) {}
 int OVI_ProbeDirectXVersion() { return -1; }
+void OVI_AdjustWindow(int, int, bool) {}
+RendererImplementation* OVI_BuiltInRenderer() { return OVI_CreateHeadlessRenderer(); }

@@ -57,7 +57,46 @@ LRESULT CALLBACK WindowProcedure(HWND handle, UINT message, WPARAM w, LPARAM l) 
   return DefWindowProcA(handle, message, w, l);
 }
 
+struct Placement {
+  DWORD style, extended;
+  int x, y, width, height;
+};
+
+// The window's styles and outer rectangle for a client area of width x height: a centred window,
+// a popup when the client fills the desktop, or fullscreen at the origin.
+Placement Place(int width, int height, bool windowed) {
+  int desktop_width = GetSystemMetrics(SM_CXSCREEN), desktop_height = GetSystemMetrics(SM_CYSCREEN);
+  Placement p = {};
+  if (windowed) {
+    p.style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;  // 0x00CB0000
+    p.extended = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+    if (width >= desktop_width || height >= desktop_height) p.style = WS_POPUP;
+  } else {
+    p.style = WS_POPUP | 0x00000008;
+    p.extended = WS_EX_APPWINDOW;
+  }
+  RECT rectangle = {0, 0, width, height};
+  AdjustWindowRectEx(&rectangle, p.style, FALSE, p.extended);
+  p.width = rectangle.right - rectangle.left;
+  p.height = rectangle.bottom - rectangle.top;
+  if (windowed) {
+    p.x = (desktop_width - p.width) / 2;
+    p.y = (desktop_height - p.height) / 2;
+    if (p.y < 0) p.y -= GetSystemMetrics(SM_CYCAPTION) / 2;
+  }
+  return p;
+}
+
 }  // namespace
+
+void OVI_AdjustWindow(int width, int height, bool windowed) {
+  if (!window) return;
+  Placement p = Place(width, height, windowed);
+  SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(p.style | WS_VISIBLE));
+  SetWindowLongA(window, GWL_EXSTYLE, static_cast<LONG>(p.extended));
+  SetWindowPos(window, HWND_NOTOPMOST, p.x, p.y, p.width, p.height, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+  if (!windowed) GetWindowRect(window, &fullscreen_rectangle);
+}
 
 void OVI_DesktopSize(int* width, int* height) {
   *width = GetSystemMetrics(SM_CXSCREEN);
@@ -83,25 +122,9 @@ bool OVI_CreateWindow(const char* title, int width, int height, bool windowed) {
 
   int desktop_width, desktop_height;
   OVI_DesktopSize(&desktop_width, &desktop_height);
-  DWORD style, extended;
-  if (windowed) {
-    style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;  // 0x00CB0000
-    extended = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
-    if (width >= desktop_width || height >= desktop_height) style = WS_POPUP;
-  } else {
-    style = WS_POPUP | 0x00000008;
-    extended = WS_EX_APPWINDOW;
-  }
-  RECT rectangle = {0, 0, width, height};
-  AdjustWindowRectEx(&rectangle, style, FALSE, extended);
-  int outer_width = rectangle.right - rectangle.left, outer_height = rectangle.bottom - rectangle.top;
-  int x = 0, y = 0;
-  if (windowed) {
-    x = (desktop_width - outer_width) / 2;
-    y = (desktop_height - outer_height) / 2;
-    if (y < 0) y -= GetSystemMetrics(SM_CYCAPTION) / 2;
-  }
-  window = CreateWindowExA(extended, kClassName, title && *title ? title : "ORVEL", style, x, y, outer_width,
+  Placement p = Place(width, height, windowed);
+  int x = p.x, y = p.y, outer_width = p.width, outer_height = p.height;
+  window = CreateWindowExA(p.extended, kClassName, title && *title ? title : "ORVEL", p.style, x, y, outer_width,
                            outer_height, nullptr, nullptr, instance, nullptr);
   if (!window) {
     OV_Log("! Orvel FAILED to Create Window.");
