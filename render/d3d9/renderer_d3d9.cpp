@@ -48,7 +48,8 @@ IDirect3DTexture9* TextureOf(const Bitmap* bitmap) {
   return bitmap ? static_cast<IDirect3DTexture9*>(bitmap->hardware.texture) : nullptr;
 }
 
-// The declaration of an engine vertex format: its components in bit order, packed.
+// The declaration of an engine vertex format: its components in bit order, packed. A null device
+// forgets the declarations made so far.
 IDirect3DVertexDeclaration9* Declaration(IDirect3DDevice9* device, int format) {
   static std::map<int, IDirect3DVertexDeclaration9*> known;
   static IDirect3DDevice9* known_device = nullptr;
@@ -57,6 +58,7 @@ IDirect3DVertexDeclaration9* Declaration(IDirect3DDevice9* device, int format) {
     known.clear();
     known_device = device;
   }
+  if (!device) return nullptr;
   auto found = known.find(format);
   if (found != known.end()) return found->second;
   struct Component {
