@@ -1,0 +1,268 @@
+// Frames drawn through the engine's drawing operations by the Direct3D 9 renderer, each with the
+// pixels it must show, for tests/render/check_pixels.py: solid rectangles, every blend mode over
+// a known background, a scissored draw, a render target drawn to the screen, triangles with
+// vertex colours and a turned, scaled bitmap made from known pixels. Then the same after a
+// device reset, and after a change to another window size.
+#include <windows.h>
+
+#include <math.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "core/core_state.h"
+#include "core/lifecycle.h"
+#include "core/log.h"
+#include "core/service_table.h"
+#include "core/video.h"
+#include "platform/ov_window.h"
+#include "render/d3d9/renderer_d3d9.h"
+#include "render/drawing_state.h"
+#include "render/targets.h"
+#include "resources/bitmap.h"
+
+namespace {
+
+struct Expected {
+  std::string name;
+  int x, y, r, g, b, tolerance;
+};
+
+const EngineServices& ov = service_table;
+ProgramInterface record;
+Bitmap target, known;
+unsigned char known_pixels[8 * 8 * 4];
+std::vector<Expected> expected;
+
+const float kBackground[3] = {0.2f, 0.4f, 0.6f};
+const int kBackgroundBytes[3] = {51, 102, 153};
+
+bool Exists(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
+
+void Colour(float r, float g, float b, float a) {
+  ov.OV_SetColor(&r, &g, &b);
+  ov.OV_SetAlpha(&a);
+}
+
+void Rectangle(float x, float y, float w, float h) { ov.OV_DrawRectangle(&x, &y, &w, &h); }
+
+int Clamp(double v) { return v < 0 ? 0 : v > 255 ? 255 : static_cast<int>(v + 0.5); }
+
+// What each blend mode gives for a source colour of bytes s and alpha byte a over the background.
+void BlendResult(int mode, const int s[3], int a, int out[3]) {
+  for (int i = 0; i < 3; ++i) {
+    double src = s[i] / 255.0, dst = kBackgroundBytes[i] / 255.0, alpha = a / 255.0, v = 0;
+    switch (mode) {
+      case 1: v = src * alpha + dst * (1 - alpha); break;
+      case 2: v = src * alpha + dst; break;
+      case 3: v = src; break;
+      case 4: v = dst - src * alpha; break;
+      case 5: v = dst * src; break;
+      case 6: v = dst * src + src * dst; break;
+      case 7: v = dst * src + dst; break;
+    }
+    out[i] = Clamp(v * 255.0);
+  }
+}
+
+void Expect(const char* name, int x, int y, int r, int g, int b, int tolerance = 3) {
+  expected.push_back(Expected{name, x, y, r, g, b, tolerance});
+}
+
+void Scene() {
+  ov.OV_Clear(kBackground[0], kBackground[1], kBackground[2]);
+  Colour(1, 0, 0, 1);
+  Rectangle(10, 10, 40, 40);
+  Colour(0, 1, 0, 1);
+  Rectangle(60, 10, 40, 40);
+  Colour(0, 0, 1, 1);
+  Rectangle(110, 10, 40, 40);
+  Colour(1, 1, 1, 1);
+  Rectangle(160, 10, 40, 40);
+
+  for (int mode = 1; mode <= 7; ++mode) {
+    ov.OV_SetBlendMode(mode);
+    Colour(0.8f, 0.6f, 0.2f, 0.5f);
+    Rectangle(10.0f + (mode - 1) * 50.0f, 70, 40, 40);
+  }
+  ov.OV_SetBlendMode(1);
+
+  ov.OV_PushScissorRectangle(20, 130, 30, 40);
+  Colour(1, 1, 0, 1);
+  Rectangle(10, 130, 60, 40);
+  ov.OV_PopScissorRectangle();
+
+  ov.OV_PushRenderTarget(&target);
+  ov.OV_Clear(0, 1, 0);
+  Colour(1, 0, 0, 1);
+  Rectangle(16, 16, 32, 32);
+  ov.OV_PopRenderTarget();
+  Colour(1, 1, 1, 1);
+  float x = 100, y = 130;
+  ov.OV_DrawBitmap(&target, &x, &y);
+
+  const unsigned red = 0xFFFF0000u, blue = 0xFF0000FFu;  // as Direct3D reads them: A, R, G, B
+  const OV_Vertex quad[4] = {{200, 130, 0.5f, red, 0, 0}, {260, 130, 0.5f, red, 0, 0},
+                             {200, 190, 0.5f, blue, 0, 0}, {260, 190, 0.5f, blue, 0, 0}};
+  const unsigned short indices[6] = {0, 1, 2, 1, 3, 2};
+  ov.OV_DrawTriangles(nullptr, quad, 4, indices, 6);
+
+  ov.OV_SetTextureFilter(1);
+  float cx = 340, cy = 160, angle = 1.5707963f, scale = 4;
+  ov.OV_DrawBitmapTransformed(&known, &cx, &cy, &angle, &scale);
+  ov.OV_SetTextureFilter(2);
+}
+
+void Expectations() {
+  expected.clear();
+  Expect("background", 5, 5, 51, 102, 153);
+  Expect("background right", 230, 30, 51, 102, 153);
+  Expect("red", 30, 30, 255, 0, 0);
+  Expect("green", 80, 30, 0, 255, 0);
+  Expect("blue", 130, 30, 0, 0, 255);
+  Expect("white", 180, 30, 255, 255, 255);
+  const int source[3] = {204, 153, 51};  // 0.8, 0.6 and 0.2 times 255, truncated
+  for (int mode = 1; mode <= 7; ++mode) {
+    int c[3];
+    BlendResult(mode, source, 127, c);
+    std::string name = "blend " + std::to_string(mode);
+    Expect(name.c_str(), 30 + (mode - 1) * 50, 90, c[0], c[1], c[2], 4);
+  }
+  Expect("scissored inside", 35, 150, 255, 255, 0);
+  Expect("scissored left", 14, 150, 51, 102, 153);
+  Expect("scissored right", 60, 150, 51, 102, 153);
+  Expect("target cleared", 108, 138, 0, 255, 0);
+  Expect("target drawn", 132, 162, 255, 0, 0);
+  Expect("triangles top", 230, 132, 255, 0, 0, 40);
+  Expect("triangles middle", 230, 160, 127, 0, 127, 24);
+  Expect("triangles bottom", 230, 188, 0, 0, 255, 40);
+  // Known pixels (red, green / blue, white) turned a quarter to the right.
+  Expect("bitmap top left", 332, 152, 0, 0, 255);
+  Expect("bitmap top right", 348, 152, 255, 0, 0);
+  Expect("bitmap bottom right", 348, 168, 0, 255, 0);
+  Expect("bitmap bottom left", 332, 168, 255, 255, 255);
+}
+
+void Frame() {
+  OVI_PumpMessages();
+  RendererImplementation* r = core.renderer;
+  r->SetEye(0);
+  r->SetViewport(0, 0, screen_info.native_width, screen_info.native_height, 0.0f, 1.0f);
+  OVI_BeginEyeDrawing();
+  r->BeginFrame();
+  Scene();
+  OVI_ResetDrawingState();
+  OVI_EndFrameDrawing();
+  r->Present();
+}
+
+// Shows the scene until the checker has looked at it.
+bool Stage(int number, int width, int height) {
+  HWND window = static_cast<HWND>(OVI_WindowHandle());
+  RECT client;
+  GetClientRect(window, &client);
+  if (client.right != width || client.bottom != height) {
+    fprintf(stderr, "d3d9_frames: stage %d: the client area is %ldx%ld, expected %dx%d\n", number, client.right,
+            client.bottom, width, height);
+    return false;
+  }
+  for (int i = 0; i < 5; ++i) Frame();
+  POINT origin = {0, 0};
+  ClientToScreen(window, &origin);
+  Expectations();
+  std::string text = std::to_string(origin.x) + " " + std::to_string(origin.y) + " " + std::to_string(width) + " " +
+                     std::to_string(height) + "\n";
+  for (const Expected& e : expected) {
+    std::string name = e.name;
+    for (char& c : name)
+      if (c == ' ') c = '_';
+    char line[128];
+    snprintf(line, sizeof line, "%s %d %d %d %d %d %d\n", name.c_str(), e.x, e.y, e.r, e.g, e.b, e.tolerance);
+    text += line;
+  }
+  char ready[32], checked[32];
+  snprintf(ready, sizeof ready, "ready-%d", number);
+  snprintf(checked, sizeof checked, "checked-%d", number);
+  FILE* out = fopen("ready.tmp", "wb");
+  fwrite(text.data(), 1, text.size(), out);
+  fclose(out);
+  MoveFileA("ready.tmp", ready);
+  DWORD start = GetTickCount();
+  while (!Exists(checked) && GetTickCount() - start < 90000) {
+    Frame();
+    Sleep(30);
+  }
+  return Exists(checked);
+}
+
+void MakeBitmaps() {
+  target.name = const_cast<char*>("frame target");
+  target.width = target.height = 64;
+  target.type = 2;
+  target.state = BITMAP_STATE_DONE;
+  // Quadrants of the known bitmap, bytes blue, green, red, alpha.
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) {
+      unsigned char* p = known_pixels + (y * 8 + x) * 4;
+      bool right = x >= 4, bottom = y >= 4;
+      unsigned char r = 0, g = 0, b = 0;
+      if (!right && !bottom) r = 255;
+      if (right && !bottom) g = 255;
+      if (!right && bottom) b = 255;
+      if (right && bottom) r = g = b = 255;
+      p[0] = b;
+      p[1] = g;
+      p[2] = r;
+      p[3] = 255;
+    }
+  known.name = const_cast<char*>("known");
+  known.width = known.height = 8;
+  known.pixels = known_pixels;
+  known.flags = BITMAP_FLAG_ALPHA;
+  known.state = BITMAP_STATE_DONE;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  OVI_StartEngineState();
+  core.unattended = true;
+  memset(&record, 0, sizeof record);
+  strcpy(record.title, "ORVEL frames");
+  record.video.width = record.video.reference_width = 480;
+  record.video.height = record.video.reference_height = 320;
+  record.video.windowed = 1;
+  core.program = &record;
+  core.requested = core.current = record.video;
+  RendImpD3D9* renderer = OVI_Direct3D9Renderer();
+  core.renderer = renderer;
+  OVI_FillServiceTable();
+  if (!OVI_CreateWindow(record.title, 480, 320, true) || !OVI_InitializeRenderer()) {
+    fprintf(stderr, "d3d9_frames: no window or no renderer\n");
+    return 1;
+  }
+  core.running = core.renderer_ready = true;
+  OVI_ResetRenderTargets();
+  MakeBitmaps();
+  if (!renderer->CreateBitmapTexture(&target) || !renderer->LoadBitmapPixels(&known)) {
+    fprintf(stderr, "d3d9_frames: bitmap textures failed\n");
+    return 1;
+  }
+  if (known.hardware.texture_width != 8 || known.edge_mode != 3) {
+    fprintf(stderr, "d3d9_frames: an 8x8 bitmap should be packed alone into an 8x8 texture\n");
+    return 1;
+  }
+  bool ok = Stage(1, 480, 320);
+  // The renderer's own reset path, as after a lost device: everything in video memory comes back.
+  ok = ok && renderer->Reset() && Stage(2, 480, 320);
+  if (ok && !renderer->ChangeDisplayMode(400, 300, true)) ok = false;
+  screen_info.native_width = core.current.width = 400;
+  screen_info.native_height = core.current.height = 300;
+  ok = ok && Stage(3, 400, 300);
+  OVI_EndFrameDrawing();
+  OVI_ShutdownRenderer();
+  OVI_DestroyWindow();
+  return ok ? 0 : 1;
+}
