@@ -16,6 +16,9 @@
 #include "render/texture_packing.h"
 #include "render/transforms.h"
 #include "resources/bitmap.h"
+#include "shadertool/shader.h"
+
+#include <d3dx9shader.h>
 
 struct RendImpD3D9::BufferRecord {
   bool index;
@@ -28,6 +31,17 @@ struct RendImpD3D9::BufferRecord {
   void* lock;
   UINT length;
   int stride;
+};
+
+// What the renderer keeps for a shader.
+struct ShaderHardware {
+  IDirect3DVertexDeclaration9* declaration;
+  IDirect3DVertexShader9* vertex_shader;
+  IDirect3DPixelShader9* pixel_shader;
+  ID3DXConstantTable* vertex_table;
+  ID3DXConstantTable* pixel_table;
+  D3DXHANDLE reciprocal_texture_dimensions;
+  std::vector<D3DXHANDLE> vertex_handles, pixel_handles;  // null for an unmapped constant
 };
 
 namespace {
@@ -432,16 +446,143 @@ bool RendImpD3D9::CopyRenderTargetToBitmapPixels(Bitmap* bitmap) {
   return ok;
 }
 
-void RendImpD3D9::SetShader(Shader* shader) {
-  shader_ = shader;
-  if (!device_valid_) return;
-  // Shader programs come with the shader system; without one the fixed-function pipeline draws.
-  device_->SetVertexShader(nullptr);
-  device_->SetPixelShader(nullptr);
+namespace {
+
+ID3DXBuffer* Compile(const char* name, const char* code, const char* profile, ID3DXConstantTable** table) {
+  ID3DXBuffer* compiled = nullptr;
+  ID3DXBuffer* messages = nullptr;
+  HRESULT result = D3DXCompileShader(code ? code : "", code ? static_cast<UINT>(strlen(code)) : 0, nullptr, nullptr,
+                                     "main", profile, 0, &compiled, &messages, table);
+  if (FAILED(result)) {
+    const char* text = messages ? static_cast<const char*>(messages->GetBufferPointer()) : "";
+    if (profile[0] == 'v') OV_Report(LOG_ERROR, "Failed to compile vertex shader '%s':\n%s", name, text);
+    else OV_Report(LOG_ERROR, "Failed to compile pixel shader '%s':\n'%s'", name, text);
+    Release(compiled);
+  }
+  Release(messages);
+  return compiled;
 }
 
-void RendImpD3D9::ApplyShaderState(Shader*) {
+void MapConstants(const char* shader, ID3DXConstantTable* table, const ShaderConstant* constants, int count,
+                  std::vector<D3DXHANDLE>& handles) {
+  handles.assign(static_cast<size_t>(count > 0 ? count : 0), nullptr);
+  for (int i = 0; i < count; ++i) {
+    handles[i] = table ? table->GetConstantByName(nullptr, constants[i].name) : nullptr;
+    if (!handles[i])
+      OV_Report(LOG_WARNING, "Not able to map d3d shader '%s' constant '%s'. Unused constant?", shader,
+                constants[i].name ? constants[i].name : "");
+  }
+}
+
+void ReleaseHardware(ShaderHardware* h) {
+  Release(h->declaration);
+  Release(h->vertex_shader);
+  Release(h->pixel_shader);
+  Release(h->vertex_table);
+  Release(h->pixel_table);
+  delete h;
+}
+
+void WriteConstants(IDirect3DDevice9* device, ID3DXConstantTable* table, const ShaderConstant* constants,
+                    const std::vector<D3DXHANDLE>& handles) {
+  for (size_t i = 0; i < handles.size(); ++i) {
+    D3DXHANDLE handle = handles[i];
+    if (!handle) continue;
+    const ShaderConstant& c = constants[i];
+    UINT n = static_cast<UINT>(c.count > 0 ? c.count : 1);
+    HRESULT result = D3D_OK;
+    switch (c.type) {
+      case SHADER_BOOL: result = table->SetBoolArray(device, handle, static_cast<const BOOL*>(c.data), n); break;
+      case SHADER_FLOAT: result = table->SetFloatArray(device, handle, static_cast<const float*>(c.data), n); break;
+      case SHADER_FLOAT2: result = table->SetFloatArray(device, handle, static_cast<const float*>(c.data), 2 * n); break;
+      case SHADER_FLOAT3: result = table->SetFloatArray(device, handle, static_cast<const float*>(c.data), 3 * n); break;
+      case SHADER_FLOAT4:
+        result = table->SetVectorArray(device, handle, static_cast<const D3DXVECTOR4*>(c.data), n);
+        break;
+      case SHADER_FLOAT4X4:
+        result = table->SetMatrixTransposeArray(device, handle, static_cast<const D3DXMATRIX*>(c.data), n);
+        break;
+      case SHADER_INT: result = table->SetIntArray(device, handle, static_cast<const INT*>(c.data), n); break;
+      default: break;  // 2x2 and 3x3 matrices are not written
+    }
+    if (FAILED(result))
+      OV_Report(LOG_WARNING, "D3D Error with %s: return code %x", ("shader_constants['" + std::string(c.name ? c.name : "") + "']").c_str(),
+                static_cast<unsigned>(result));
+  }
+}
+
+}  // namespace
+
+bool RendImpD3D9::CreateShader(Shader* shader) {
+  if (!device_valid_ || !shader) return false;
+  const char* name = shader->name ? shader->name : "";
+  ShaderHardware* h = new ShaderHardware{};
+  h->declaration = Declaration(device_, shader->vertex_format);
+  if (h->declaration) h->declaration->AddRef();
+  ID3DXBuffer* vertex = Compile(name, shader->vertex_code, "vs_3_0", &h->vertex_table);
+  ID3DXBuffer* pixel = vertex ? Compile(name, shader->pixel_code, "ps_3_0", &h->pixel_table) : nullptr;
+  bool ok = vertex && pixel && h->declaration &&
+            SUCCEEDED(device_->CreateVertexShader(static_cast<const DWORD*>(vertex->GetBufferPointer()), &h->vertex_shader)) &&
+            SUCCEEDED(device_->CreatePixelShader(static_cast<const DWORD*>(pixel->GetBufferPointer()), &h->pixel_shader));
+  Release(vertex);
+  Release(pixel);
+  if (!ok) {
+    ReleaseHardware(h);
+    return false;
+  }
+  h->reciprocal_texture_dimensions =
+      h->pixel_table ? h->pixel_table->GetConstantByName(nullptr, "_const_reciprocal_texture_dimensions_0") : nullptr;
+  MapConstants(name, h->vertex_table, shader->vertex_constants, shader->vertex_constant_count, h->vertex_handles);
+  MapConstants(name, h->pixel_table, shader->pixel_constants, shader->pixel_constant_count, h->pixel_handles);
+  for (int i = 0; i < shader->texture_count && h->pixel_table; ++i) {
+    std::string sampler = std::string("_tex_") + (shader->textures[i] ? shader->textures[i] : "");
+    D3DXHANDLE handle = h->pixel_table->GetConstantByName(nullptr, sampler.c_str());
+    int index = handle ? static_cast<int>(h->pixel_table->GetSamplerIndex(handle)) : -1;
+    if (index != i)
+      OV_Report(LOG_WARNING, "Shader '%s' bitmap input #%d ('%s') is not mapped correctly. %d != %d.", name, i,
+                shader->textures[i] ? shader->textures[i] : "", index, i);
+  }
+  shader->hardware = h;
+  return true;
+}
+
+void RendImpD3D9::ReleaseShader(Shader* shader) {
+  if (!shader || !shader->hardware) return;
+  if (shader_ == shader) SetShader(nullptr);
+  ReleaseHardware(static_cast<ShaderHardware*>(shader->hardware));
+  shader->hardware = nullptr;
+}
+
+void RendImpD3D9::SetShader(Shader* shader) {
+  shader_ = shader && shader->hardware ? shader : nullptr;
   if (!device_valid_) return;
+  if (!shader_) {
+    // The fixed-function pipeline draws; the declaration follows each draw's vertex format.
+    device_->SetVertexShader(nullptr);
+    device_->SetPixelShader(nullptr);
+    return;
+  }
+  ShaderHardware* h = static_cast<ShaderHardware*>(shader_->hardware);
+  device_->SetVertexDeclaration(h->declaration);
+  device_->SetVertexShader(h->vertex_shader);
+  device_->SetPixelShader(h->pixel_shader);
+}
+
+void RendImpD3D9::ApplyShaderState(Shader* shader) {
+  if (!device_valid_) return;
+  if (shader && shader->hardware) {
+    ShaderHardware* h = static_cast<ShaderHardware*>(shader->hardware);
+    if (h->vertex_table) WriteConstants(device_, h->vertex_table, shader->vertex_constants, h->vertex_handles);
+    if (h->pixel_table) WriteConstants(device_, h->pixel_table, shader->pixel_constants, h->pixel_handles);
+    IDirect3DTexture9* texture = static_cast<IDirect3DTexture9*>(stage_textures_[0]);
+    D3DSURFACE_DESC description;
+    if (h->reciprocal_texture_dimensions && texture && SUCCEEDED(texture->GetLevelDesc(0, &description))) {
+      float reciprocal[2] = {1.0f / description.Width, 1.0f / description.Height};
+      if (FAILED(h->pixel_table->SetFloatArray(device_, h->reciprocal_texture_dimensions, reciprocal, 2)))
+        OV_Report(LOG_WARNING, "D3D Error with %s: return code %x", "setting the texture dimensions constant", 0u);
+    }
+    return;
+  }
   OV_Matrix world, view, projection;
   services_->OV_GetTransform(&world);
   services_->OV_GetViewTransform(&view);

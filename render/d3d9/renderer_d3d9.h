@@ -31,6 +31,8 @@ class RendImpD3D9 : public RendererImplementation {
   void FreeBitmapTexture(Bitmap* bitmap) override;
   int GetShaderTarget() override { return 4; }  // HLSL9
   bool RequiresPrecompiledShaders() override { return false; }
+  bool CreateShader(Shader* shader) override;
+  void ReleaseShader(Shader* shader) override;
   void SetShader(Shader* shader) override;
   void SetEye(int) override { SetShader(nullptr); }
   void Present() override;

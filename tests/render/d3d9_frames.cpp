@@ -1,8 +1,9 @@
 // Frames drawn through the engine's drawing operations by the Direct3D 9 renderer, each with the
 // pixels it must show, for tests/render/check_pixels.py: solid rectangles, every blend mode over
 // a known background, a scissored draw, a render target drawn to the screen, triangles with
-// vertex colours and a turned, scaled bitmap made from known pixels. Then the same after a
-// device reset, and after a change to another window size.
+// vertex colours, a turned, scaled bitmap made from known pixels and a rectangle through a
+// hand-written HLSL pair with a transform and a colour constant. Then the same after a device
+// reset, and after a change to another window size.
 #include <windows.h>
 
 #include <math.h>
@@ -21,7 +22,9 @@
 #include "render/d3d9/renderer_d3d9.h"
 #include "render/drawing_state.h"
 #include "render/targets.h"
+#include "render/transforms.h"
 #include "resources/bitmap.h"
+#include "shadertool/shader.h"
 
 namespace {
 
@@ -35,6 +38,35 @@ ProgramInterface record;
 Bitmap target, known;
 unsigned char known_pixels[8 * 8 * 4];
 std::vector<Expected> expected;
+
+// A shader that places vertices with the engine's transform and tints them.
+const char kVertexCode[] =
+    "float4x4 world_view_proj;\n"
+    "struct Out { float4 position : POSITION; float4 color : TEXCOORD1; float2 uv : TEXCOORD0; };\n"
+    "Out main(float4 position : POSITION, float4 color : COLOR0, float2 uv : TEXCOORD0) {\n"
+    "  Out o; o.position = mul(position, world_view_proj); o.color = color; o.uv = uv; return o;\n"
+    "}\n";
+const char kPixelCode[] =
+    "float4 tint;\n"
+    "struct In { float4 color : TEXCOORD1; float2 uv : TEXCOORD0; };\n"
+    "float4 main(In i) : COLOR0 { return i.color * tint; }\n";
+Shader tinted;
+ShaderConstant tinted_vertex[1], tinted_pixel[1];
+OV_Matrix world_view_proj;
+float tint[4] = {1.0f, 0.5f, 0.0f, 1.0f};
+
+void MakeShader() {
+  tinted.name = const_cast<char*>("tinted");
+  tinted.vertex_format = 7;
+  tinted_vertex[0] = ShaderConstant{const_cast<char*>("world_view_proj"), SHADER_FLOAT4X4, 1, &world_view_proj, 4, true};
+  tinted_pixel[0] = ShaderConstant{const_cast<char*>("tint"), SHADER_FLOAT4, 1, tint, 1, true};
+  tinted.vertex_constants = tinted_vertex;
+  tinted.vertex_constant_count = 1;
+  tinted.pixel_constants = tinted_pixel;
+  tinted.pixel_constant_count = 1;
+  tinted.vertex_code = kVertexCode;
+  tinted.pixel_code = kPixelCode;
+}
 
 const float kBackground[3] = {0.2f, 0.4f, 0.6f};
 const int kBackgroundBytes[3] = {51, 102, 153};
@@ -113,6 +145,15 @@ void Scene() {
   float cx = 340, cy = 160, angle = 1.5707963f, scale = 4;
   ov.OV_DrawBitmapTransformed(&known, &cx, &cy, &angle, &scale);
   ov.OV_SetTextureFilter(2);
+
+  // The engine hands the shader to the renderer at the next flush.
+  OVI_FlushBatch();
+  ov.OV_GetProjectionTransform(&world_view_proj);  // the world and view transforms are identities
+  drawing.shader = &tinted;
+  Colour(1, 1, 1, 1);
+  Rectangle(20, 200, 40, 40);
+  OVI_FlushBatch();
+  drawing.shader = nullptr;
 }
 
 void Expectations() {
@@ -143,6 +184,8 @@ void Expectations() {
   Expect("bitmap top right", 348, 152, 255, 0, 0);
   Expect("bitmap bottom right", 348, 168, 0, 255, 0);
   Expect("bitmap bottom left", 332, 168, 255, 255, 255);
+  Expect("shader", 40, 220, 255, 128, 0, 4);
+  Expect("below the shader", 40, 250, 51, 102, 153);
 }
 
 void Frame() {
@@ -248,6 +291,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   MakeBitmaps();
   if (!renderer->CreateBitmapTexture(&target) || !renderer->LoadBitmapPixels(&known)) {
     fprintf(stderr, "d3d9_frames: bitmap textures failed\n");
+    return 1;
+  }
+  MakeShader();
+  if (!renderer->CreateShader(&tinted)) {
+    fprintf(stderr, "d3d9_frames: the HLSL pair did not compile\n");
     return 1;
   }
   if (known.hardware.texture_width != 8 || known.edge_mode != 3) {
