@@ -303,6 +303,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     return 1;
   }
   bool ok = Stage(1, 480, 320);
+  // The render target's pixels read back: green with the red square inside.
+  static unsigned char copied[64 * 64 * 4];
+  target.pixels = copied;
+  if (ok && !renderer->CopyRenderTargetToBitmapPixels(&target)) ok = false;
+  const unsigned char* centre = copied + (32 * 64 + 32) * 4;
+  const unsigned char* corner = copied + (2 * 64 + 2) * 4;
+  if (ok && !(centre[2] > 240 && centre[1] < 15 && corner[1] > 240 && corner[2] < 15)) {
+    fprintf(stderr, "d3d9_frames: render target read back as %02x%02x%02x / %02x%02x%02x\n", centre[2], centre[1],
+            centre[0], corner[2], corner[1], corner[0]);
+    ok = false;
+  }
+  target.pixels = nullptr;
   // The renderer's own reset path, as after a lost device: everything in video memory comes back.
   ok = ok && renderer->Reset() && Stage(2, 480, 320);
   if (ok && !renderer->ChangeDisplayMode(400, 300, true)) ok = false;
