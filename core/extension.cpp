@@ -15,6 +15,7 @@
 #include "input/input.h"
 #include "platform/ov_window.h"
 #include "render/renderer.h"
+#include "resources/bitmaps.h"
 
 namespace {
 
@@ -96,8 +97,8 @@ const char* PlatformInfoAnswer(const char* parameter) {
 
 const char* OV_CALL OV_CallExtension(const char* function, const char* parameter, ...) {
   if (!function) return nullptr;
-  // Reloading bitmaps ("Cache"/"ReloadBitmaps"), the purchase and achievement handlers join
-  // here as their subsystems are built.
+  if (Is(function, "Cache") && Is(parameter, "ReloadBitmaps")) OVI_ReloadBitmaps();
+  // The purchase and achievement handlers join here as their subsystems are built.
   if (const char* windows = OVI_WindowExtension(function, parameter)) return windows;
   if (Is(function, "GetLanguage")) {
     const char* language = Language();

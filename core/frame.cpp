@@ -15,6 +15,7 @@
 #include "render/renderer.h"
 #include "render/targets.h"
 #include "render/transforms.h"
+#include "resources/bitmaps.h"
 
 namespace {
 
@@ -181,6 +182,7 @@ void OVI_Frame() {
     }
     int passes = core.render_stereo ? 2 : 1;
     for (int pass = 0; pass < passes && core.renderer_ready; ++pass) RenderPass(pass, passes, ms, seconds);
+    if (core.running && core.renderer_ready) OVI_ProcessResourceQueue();
     OVI_EndFrameDrawing();
     core.in_frame = false;
     if (core.renderer_ready) core.renderer->Present();

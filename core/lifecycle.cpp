@@ -31,6 +31,8 @@
 #include "render/renderer.h"
 #include "render/targets.h"
 #include "render/transforms.h"
+#include "resources/bitmaps.h"
+#include "resources/image_loader.h"
 
 CoreState core;
 ScreenInfo screen_info;
@@ -55,6 +57,7 @@ void OVI_ResetState() {
   if (core.renderer) OVI_ReleaseDrawingBuffers();
   memset(&drawing, 0, sizeof drawing);
   OVI_ClearDrawingTargets();
+  OVI_ResetBitmaps();
   memset(&core, 0, sizeof core);
   OVI_FillServiceTable();
   core.services = &service_table;
@@ -123,6 +126,7 @@ bool OVI_CorePreInitialize() {
   }
   OV_AddSearchPath("res://", 0);
   OV_LogLevel(LOG_SYSTEM, "Image loader initializing...");
+  OVI_ImageLoader();
   OV_LogLevel(LOG_SYSTEM, "Core PreInitialized.");
   return true;
 }

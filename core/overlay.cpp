@@ -8,6 +8,7 @@
 #include "core/log.h"
 #include "core/service_table.h"
 #include "platform/ov_os.h"
+#include "resources/bitmaps.h"
 
 namespace {
 
@@ -46,8 +47,9 @@ float OVI_OverlayZoom() { return overlay.zoom; }
 void OVI_SetOverlayZoom(float zoom) { overlay.zoom = zoom; }
 
 void OVI_RefreshMemoryEstimates() {
-  // The bitmap (2048), font (32) and sound (512) tables add their sizes here as they are built.
-  double system = 0, gpu = 0, image = 0, sound = 0;
+  // The font (32) and sound (512) tables add their sizes here as they are built.
+  BitmapUsage bitmaps = OVI_BitmapUsage();
+  double system = bitmaps.system, gpu = bitmaps.gpu, image = bitmaps.image, sound = 0;
   service_table.OV_SetKeyState(KEY_MEMORY_SYSTEM, static_cast<int>(system));
   service_table.OV_SetKeyState(KEY_MEMORY_GPU, static_cast<int>(gpu));
   service_table.OV_SetKeyState(KEY_MEMORY_IMAGE, static_cast<int>(image));
@@ -56,10 +58,12 @@ void OVI_RefreshMemoryEstimates() {
 }
 
 void OVI_ListResourceUsage() {
-  // Each resource table lists its loaded records under its heading once it exists.
-  double bitmaps = 0, sounds = 0, fonts = 0;
+  // The sound and font tables list their records under their headings once they exist.
+  BitmapUsage usage = OVI_BitmapUsage();
+  double bitmaps = usage.system + usage.gpu, sounds = 0, fonts = 0;
   OV_LogLevel(LOG_SYSTEM, "Listing Resource Usage.");
   OV_LogLevel(LOG_SYSTEM, "\nBitmaps:");
+  OVI_ListBitmaps();
   OV_LogLevel(LOG_SYSTEM, "\nSounds:");
   OV_LogLevel(LOG_SYSTEM, "\nFonts:");
   OV_LogLevel(LOG_SYSTEM, "Total %.1fKB allocated for bitmaps in (system+gpu) memory.", bitmaps / 1024);

@@ -18,6 +18,7 @@
 #include "filesystem/file_api.h"
 #include "platform/cursors.h"
 #include "platform/http_client.h"
+#include "resources/bitmaps.h"
 #include "render/buffers.h"
 #include "render/colour.h"
 #include "render/draw_2d.h"
@@ -257,15 +258,15 @@ void OVI_FillServiceTable() {
   t.OV_PushProjectionTransform = OV_PushProjectionTransform;
   t.OV_PopProjectionTransform = OV_PopProjectionTransform;
   t.OV_GetProjectionTransform = OV_GetProjectionTransform;
-  PLACEHOLDER(OV_GetBitmap);
-  PLACEHOLDER(OV_GetBitmapEx);
-  PLACEHOLDER(OV_LoadBitmap);
-  PLACEHOLDER(OV_ReleaseBitmap);
-  PLACEHOLDER(OV_SaveBitmap);
-  PLACEHOLDER(OV_RefreshBitmap);
-  PLACEHOLDER(OV_ResizeBitmap);
-  PLACEHOLDER(OV_SetBitmapCacheMode);
-  PLACEHOLDER(OV_CreateBitmap);
+  t.OV_GetBitmap = OV_GetBitmap;
+  t.OV_GetBitmapEx = OV_GetBitmapEx;
+  t.OV_LoadBitmap = OV_LoadBitmap;
+  t.OV_ReleaseBitmap = OV_ReleaseBitmap;
+  t.OV_SaveBitmap = OV_SaveBitmap;
+  t.OV_RefreshBitmap = OV_RefreshBitmap;
+  t.OV_ResizeBitmap = OV_ResizeBitmap;
+  t.OV_SetBitmapCacheMode = OV_SetBitmapCacheMode;
+  t.OV_CreateBitmap = OV_CreateBitmap;
   PLACEHOLDER(OV_SetBitmapFrame);
   t.OV_Clear = OV_Clear;
   t.OV_SetScissorRectangle = OV_SetScissorRectangle;

@@ -13,6 +13,7 @@
 #include "render/drawing_state.h"
 #include "render/renderer.h"
 #include "render/transforms.h"
+#include "resources/bitmaps.h"
 
 namespace {
 
@@ -78,7 +79,6 @@ bool OVI_InitializeRenderer() {
     screen_info.native_height = core.current.height;
     core.bitmap_channel_order = renderer->GetBitmapChannelOrder();
     core.vertex_color_order = renderer->GetVertexColorOrder();
-    // Bitmaps, fonts and render targets get their hardware data back here once they exist.
     OVI_ResetDrawingState();
     memset(drawing.state_set, 0, sizeof drawing.state_set);
     if (!OVI_CreateDrawingBuffers()) {
@@ -89,6 +89,8 @@ bool OVI_InitializeRenderer() {
     core.renderer_ready = true;
     OV_SetProjectionParameters(0.1f, OVI_PlaneDistance(), 1.0f);
     OV_Set2DDepth(OVI_PlaneDistance());
+    // Bitmaps and render targets get their textures back (fonts join here).
+    OVI_RestoreBitmaps();
     return true;
   }
 }
@@ -96,6 +98,7 @@ bool OVI_InitializeRenderer() {
 void OVI_ShutdownRenderer() {
   OV_LogLevel(LOG_SYSTEM, "Orvel RendImp Shutdown.");
   if (!core.renderer) return;
+  OVI_DropBitmapTextures();
   OVI_ReleaseDrawingBuffers();
   core.renderer->Shutdown();
   core.renderer_ready = false;
