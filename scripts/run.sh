@@ -15,7 +15,7 @@ cmake --preset win32 >/dev/null && cmake --build build/win32 --target ORVEL_D3D9
 game="$ORVEL_ROOT/build/win32/run"
 mkdir -p "$game"
 cp build/win32/core/ORVEL_D3D9.exe build/win32/modules/pellum/pellum.dll build/win32/samples/hello/prog.dll \
-  samples/hello/prog.xml "$game/"
+  samples/hello/prog.xml samples/hello/sprite.png "$game/"
 
 if [ -z "${DISPLAY:-}" ]; then
   trap '[ -n "${ORVEL_XVFB:-}" ] && kill "$ORVEL_XVFB" 2>/dev/null' EXIT

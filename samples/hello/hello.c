@@ -1,7 +1,9 @@
 /* The bundled sample program: clears the screen every frame in a colour that follows the mouse,
-   draws a rectangle under the pointer that turns white while the left button is held, logs
+   draws a ring of spinning sprites (sprite.png), a rectangle under the pointer that turns white
+   while the left button is held, logs
    clicks, wheel turns and keys, and quits on Escape or after the number of frames given on the
    command line ("frames=N"). Written in C against the public headers only. */
+#include <math.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -18,6 +20,8 @@ enum { KEY_ESCAPE = 27, KEY_MOUSE_X = 504, KEY_MOUSE_Y = 505, KEY_MOUSE_LEFT = 5
 static ProgramInterface* program;
 static int frames;
 static int frame_limit;
+static Bitmap* sprite;
+static float spin;
 
 static ov_bool OV_CALL Init(void) {
   const char* line = program->video.command_line ? program->video.command_line : "";
@@ -26,11 +30,13 @@ static ov_bool OV_CALL Init(void) {
   program->ov->OV_Log("hello: init '%s' %s at %dx%d, at least %d ms per frame, %s", program->title, program->version,
                       program->video.width, program->video.height, program->video.frame_time_ms,
                       frame_limit > 0 ? "quitting after the frame limit" : "quit with Escape");
+  sprite = program->ov->OV_LoadBitmap("res://sprite.png", 4 /* keep a texture */);
+  program->ov->OV_Log("hello: sprite %s", sprite ? "loaded" : "missing");
   return 1;
 }
 
 static void OV_CALL Update(float seconds) {
-  (void)seconds;
+  spin += seconds;
   ++frames;
   if (frame_limit > 0 && frames >= frame_limit) {
     program->ov->OV_Log("hello: %d frames, quitting", frames);
@@ -47,6 +53,15 @@ static void OV_CALL Render(float seconds) {
   float bright = 1.0f, dim = 0.8f, none = 0.0f;
   (void)seconds;
   ov->OV_Clear(0.1f + 0.4f * x / w, 0.2f, 0.4f + 0.4f * y / h);
+  if (sprite) {
+    int i;
+    ov->OV_SetColor(&bright, &bright, &bright);
+    for (i = 0; i < 12; ++i) {
+      float angle = spin + (float)i * 0.5235988f, scale = 1.5f + 0.5f * (float)(i % 3);
+      float sx = w * 0.5f + 200.0f * cosf(angle), sy = h * 0.5f + 200.0f * sinf(angle);
+      ov->OV_DrawBitmapTransformed(sprite, &sx, &sy, &angle, &scale);
+    }
+  }
   if (ov->OV_GetKeyState(KEY_MOUSE_LEFT) & 2) ov->OV_SetColor(&bright, &bright, &bright);
   else ov->OV_SetColor(&dim, &dim, &none);
   ov->OV_DrawRectangle(&left, &top, &size, &size);
@@ -72,7 +87,10 @@ static int OV_CALL Event(ProgramEvent event) {
   return 0;
 }
 
-static void OV_CALL Shutdown(void) { program->ov->OV_Log("hello: shutdown after %d frames", frames); }
+static void OV_CALL Shutdown(void) {
+  if (sprite) program->ov->OV_ReleaseBitmap(sprite);
+  program->ov->OV_Log("hello: shutdown after %d frames", frames);
+}
 
 EXPORT ov_bool OV_CALL OV_GetProgramInterface(ProgramInterface* record, int version) {
   if (version != OV_INTERFACE_VERSION) return 0;

@@ -102,6 +102,9 @@ def run_sample(args):
     shutil.copy2(args.runtime, runtime)
     shutil.copy2(args.sample, os.path.join(work, "prog.dll"))
     shutil.copy2(args.prog_xml, os.path.join(work, "prog.xml"))
+    sprite = os.path.join(os.path.dirname(args.prog_xml), "sprite.png")
+    if os.path.exists(sprite):
+        shutil.copy2(sprite, work)
     run = Runtime(args.wrapper + [runtime, "-unattended"], work)
     failures = []
     if run.wait_for("hello: init", 0, 90) < 0:

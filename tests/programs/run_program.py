@@ -56,7 +56,8 @@ CASES = {
     "missing_configuration": ("probe", "frames=1", 0,
                               ["Cannot find prog.xml. It should be located in res://.", "probe: shutdown"], [], {}),
     "sample": ("prog", "frames=3", 0,
-               ["hello: init 'Hello ORVEL' 1.0.0", "at least 16 ms per frame", "hello: 3 frames, quitting"], []),
+               ["hello: init 'Hello ORVEL' 1.0.0", "at least 16 ms per frame", "hello: sprite loaded",
+                "hello: 3 frames, quitting"], ["Unable to load bitmap", "too many times"]),
     "no_variant": ("probe", "frames=1", 255,
                    ["No build variant found for current platform id 'WINDOWS'."], ["probe: init"],
                    {"prog.xml": prog_xml(variants='<node id="MAC"/>')}),
@@ -78,15 +79,19 @@ def main():
     if args.prog_xml:
         with open(args.prog_xml) as source:
             files = {"prog.xml": source.read()}
+        sprite = os.path.join(os.path.dirname(args.prog_xml), "sprite.png")
+        if os.path.exists(sprite):
+            with open(sprite, "rb") as source:
+                files["sprite.png"] = source.read()
 
     work = tempfile.mkdtemp(prefix="orvel-program-")
     runtime = os.path.join(work, os.path.basename(args.runtime))
     shutil.copy2(args.runtime, runtime)
     if variant:
         shutil.copy2(os.path.join(args.library_dir, variant + args.suffix), os.path.join(work, args.library_name))
-    for name, text in files.items():
-        with open(os.path.join(work, name), "w") as out:
-            out.write(text)
+    for name, content in files.items():
+        with open(os.path.join(work, name), "wb" if isinstance(content, bytes) else "w") as out:
+            out.write(content)
     command = args.wrapper + [runtime, "-unattended", "-headless"] + words.split()
     result = subprocess.run(command, cwd=work, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
     output = result.stdout.decode("utf-8", "replace")

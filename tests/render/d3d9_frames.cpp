@@ -1,8 +1,9 @@
 // Frames drawn through the engine's drawing operations by the Direct3D 9 renderer, each with the
 // pixels it must show, for tests/render/check_pixels.py: solid rectangles, every blend mode over
 // a known background, a scissored draw, a render target drawn to the screen, triangles with
-// vertex colours, a turned, scaled bitmap made from known pixels and a rectangle through a
-// hand-written HLSL pair with a transform and a colour constant. Then the same after a device
+// vertex colours, a turned, scaled bitmap made from known pixels, the same pixels saved as PNG,
+// JPEG and TGA files and loaded back as bitmaps, and a rectangle through a hand-written HLSL pair
+// with a transform and a colour constant. Then the same after a device
 // reset, and after a change to another window size.
 #include <windows.h>
 
@@ -22,8 +23,12 @@
 #include "render/d3d9/renderer_d3d9.h"
 #include "render/drawing_state.h"
 #include "render/targets.h"
+#include "filesystem/file_api.h"
+#include "filesystem/paths.h"
 #include "render/transforms.h"
 #include "resources/bitmap.h"
+#include "resources/bitmaps.h"
+#include "resources/image_loader.h"
 #include "shadertool/shader.h"
 
 namespace {
@@ -50,6 +55,8 @@ const char kPixelCode[] =
     "float4 tint;\n"
     "struct In { float4 color : TEXCOORD1; float2 uv : TEXCOORD0; };\n"
     "float4 main(In i) : COLOR0 { return i.color * tint; }\n";
+Bitmap* files[3];  // the known pixels through PNG, JPEG and TGA files
+const char* const kFileNames[3] = {"res://known.png", "res://known.jpg", "res://known.tga"};
 Shader tinted;
 ShaderConstant tinted_vertex[1], tinted_pixel[1];
 OV_Matrix world_view_proj;
@@ -144,6 +151,11 @@ void Scene() {
   ov.OV_SetTextureFilter(1);
   float cx = 340, cy = 160, angle = 1.5707963f, scale = 4;
   ov.OV_DrawBitmapTransformed(&known, &cx, &cy, &angle, &scale);
+
+  for (int i = 0; i < 3; ++i) {
+    float fx = 100.0f + 60.0f * i, fy = 260, none = 0;
+    ov.OV_DrawBitmapTransformed(files[i], &fx, &fy, &none, &scale);
+  }
   ov.OV_SetTextureFilter(2);
 
   // The engine hands the shader to the renderer at the next flush.
@@ -185,6 +197,15 @@ void Expectations() {
   Expect("bitmap bottom right", 348, 168, 0, 255, 0);
   Expect("bitmap bottom left", 332, 168, 255, 255, 255);
   Expect("shader", 40, 220, 255, 128, 0, 4);
+  const char* const kinds[3] = {"png", "jpeg", "tga"};
+  for (int i = 0; i < 3; ++i) {
+    int x = 100 + 60 * i, tolerance = i == 1 ? 48 : 3;  // JPEG is lossy
+    std::string kind = kinds[i];
+    Expect((kind + " top left").c_str(), x - 8, 252, 255, 0, 0, tolerance);
+    Expect((kind + " top right").c_str(), x + 8, 252, 0, 255, 0, tolerance);
+    Expect((kind + " bottom left").c_str(), x - 8, 268, 0, 0, 255, tolerance);
+    Expect((kind + " bottom right").c_str(), x + 8, 268, 255, 255, 255, tolerance);
+  }
   Expect("below the shader", 40, 250, 51, 102, 153);
 }
 
@@ -301,6 +322,20 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (known.hardware.texture_width != 8 || known.edge_mode != 3) {
     fprintf(stderr, "d3d9_frames: an 8x8 bitmap should be packed alone into an 8x8 texture\n");
     return 1;
+  }
+  // The known pixels written in each format and loaded back through the bitmap table.
+  OVFS_SetBaseFolder("res", ".");
+  if (!OVFS_Start()) return 1;
+  for (int i = 0; i < 3; ++i) {
+    if (!OVI_ImageLoader()->SaveImage(&known, kFileNames[i], 100)) {
+      fprintf(stderr, "d3d9_frames: saving %s failed\n", kFileNames[i]);
+      return 1;
+    }
+    files[i] = ov.OV_GetBitmap(kFileNames[i]);
+    if (!files[i] || !files[i]->hardware.has_texture) {
+      fprintf(stderr, "d3d9_frames: %s did not load\n", kFileNames[i]);
+      return 1;
+    }
   }
   bool ok = Stage(1, 480, 320);
   // The render target's pixels read back: green with the red square inside.
