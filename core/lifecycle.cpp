@@ -69,6 +69,8 @@ void OVI_ResetState() {
   core.supported_orientations = ORIENTATIONS_LANDSCAPE;
   core.orientation_target = core.orientation_current = ORIENTATION_LANDSCAPE_RIGHT;
   core.framebuffer_scale = core.framebuffer_scale_2 = 1.0f;
+  // Until a renderer says otherwise, pixels and vertex colours use the Direct3D byte order.
+  core.bitmap_channel_order = core.vertex_color_order = 1;
   OVI_ResetTransforms();
   OVI_ResetColour();
   memset(&screen_info, 0, sizeof screen_info);
