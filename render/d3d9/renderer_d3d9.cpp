@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -801,12 +802,13 @@ void RendImpD3D9::Upload(BufferRecord* record) {
   }
 }
 
-RenderVertexBuffer* RendImpD3D9::CreateVertexBuffer(int format, int count, bool dynamic) {
+RendImpD3D9::BufferRecord* RendImpD3D9::CreateRecord(bool index, int count, int stride, bool dynamic) {
   if (!device_valid_ || count <= 0) return nullptr;
   BufferRecord* record = new BufferRecord{};
+  record->index = index;
   record->dynamic = dynamic;
-  record->stride = OVI_VertexStride(format);
-  record->length = static_cast<UINT>(count * record->stride);
+  record->stride = stride;
+  record->length = static_cast<UINT>(count * stride);
   if (hardware_vertex_processing_) {
     record->usage = D3DUSAGE_WRITEONLY | (dynamic ? D3DUSAGE_DYNAMIC : 0);
     record->pool = dynamic ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED;
@@ -820,27 +822,56 @@ RenderVertexBuffer* RendImpD3D9::CreateVertexBuffer(int format, int count, bool 
     delete record;
     return nullptr;
   }
+  buffers_.push_back(record);
+  return record;
+}
+
+void RendImpD3D9::ReleaseRecord(BufferRecord* record) {
+  if (!record) return;
+  if (device_ && record->vertices) device_->SetStreamSource(0, nullptr, 0, 0);
+  if (device_ && record->indices) device_->SetIndices(nullptr);
+  Release(record->vertices);
+  Release(record->indices);
+  free(record->shadow);
+  buffers_.erase(std::remove(buffers_.begin(), buffers_.end(), record), buffers_.end());
+  delete record;
+}
+
+void* RendImpD3D9::LockRecord(BufferRecord* record) {
+  if (record->shadow) return record->lock = record->shadow;
+  if (!device_valid_) return nullptr;
+  void* data = nullptr;
+  DWORD flags = record->dynamic ? D3DLOCK_DISCARD : 0;
+  HRESULT result = record->index ? (record->indices ? record->indices->Lock(0, record->length, &data, flags) : E_FAIL)
+                                 : (record->vertices ? record->vertices->Lock(0, record->length, &data, flags) : E_FAIL);
+  return record->lock = SUCCEEDED(result) ? data : nullptr;
+}
+
+void RendImpD3D9::UnlockRecord(BufferRecord* record) {
+  record->lock = nullptr;
+  if (record->shadow) {
+    if (device_valid_) Upload(record);
+  } else if (record->index ? record->indices != nullptr : record->vertices != nullptr) {
+    if (record->index) record->indices->Unlock();
+    else record->vertices->Unlock();
+  }
+}
+
+RenderVertexBuffer* RendImpD3D9::CreateVertexBuffer(int format, int count, bool dynamic) {
+  BufferRecord* record = CreateRecord(false, count, OVI_VertexStride(format), dynamic);
+  if (!record) return nullptr;
   RenderVertexBuffer* buffer = static_cast<RenderVertexBuffer*>(calloc(1, sizeof(RenderVertexBuffer)));
   buffer->format = format;
   buffer->count = count;
   buffer->one = 1;
   buffer->data = record->shadow;
   buffer->hardware = record;
-  buffers_.push_back(record);
   return buffer;
 }
 
 void RendImpD3D9::ReleaseVertexBuffer(RenderVertexBuffer* buffer) {
   if (!buffer) return;
-  BufferRecord* record = static_cast<BufferRecord*>(buffer->hardware);
-  if (record) {
-    if (device_ && record->vertices) device_->SetStreamSource(0, nullptr, 0, 0);
-    Release(record->vertices);
-    free(record->shadow);
-    for (size_t i = 0; i < buffers_.size(); ++i)
-      if (buffers_[i] == record) buffers_.erase(buffers_.begin() + static_cast<long>(i));
-    delete record;
-  }
+  ReleaseRecord(static_cast<BufferRecord*>(buffer->hardware));
   free(buffer);
 }
 
@@ -848,64 +879,29 @@ void* RendImpD3D9::LockVertexBuffer(RenderVertexBuffer* buffer) {
   BufferRecord* record = buffer ? static_cast<BufferRecord*>(buffer->hardware) : nullptr;
   if (!record) return nullptr;
   buffer->locked = true;
-  if (record->shadow) return record->lock = record->shadow;
-  if (!device_valid_ || !record->vertices) return nullptr;
-  void* data = nullptr;
-  if (FAILED(record->vertices->Lock(0, record->length, &data, record->dynamic ? D3DLOCK_DISCARD : 0))) return nullptr;
-  return record->lock = data;
+  return LockRecord(record);
 }
 
 void RendImpD3D9::UnlockVertexBuffer(RenderVertexBuffer* buffer) {
   BufferRecord* record = buffer ? static_cast<BufferRecord*>(buffer->hardware) : nullptr;
   if (!record || !buffer->locked) return;
   buffer->locked = false;
-  record->lock = nullptr;
-  if (record->shadow) {
-    if (device_valid_) Upload(record);
-  } else if (record->vertices) {
-    record->vertices->Unlock();
-  }
+  UnlockRecord(record);
 }
 
 RenderIndexBuffer* RendImpD3D9::CreateIndexBuffer(int count, bool dynamic) {
-  if (!device_valid_ || count <= 0) return nullptr;
-  BufferRecord* record = new BufferRecord{};
-  record->index = true;
-  record->dynamic = dynamic;
-  record->stride = 2;
-  record->length = static_cast<UINT>(count * 2);
-  if (hardware_vertex_processing_) {
-    record->usage = D3DUSAGE_WRITEONLY | (dynamic ? D3DUSAGE_DYNAMIC : 0);
-    record->pool = dynamic ? D3DPOOL_DEFAULT : D3DPOOL_MANAGED;
-    record->shadow = static_cast<unsigned char*>(calloc(1, record->length));
-  } else {
-    record->usage = D3DUSAGE_SOFTWAREPROCESSING;
-    record->pool = D3DPOOL_MANAGED;
-  }
-  if (!CreateHardwareBuffer(record) || (hardware_vertex_processing_ && !record->shadow)) {
-    free(record->shadow);
-    delete record;
-    return nullptr;
-  }
+  BufferRecord* record = CreateRecord(true, count, 2, dynamic);
+  if (!record) return nullptr;
   RenderIndexBuffer* buffer = static_cast<RenderIndexBuffer*>(calloc(1, sizeof(RenderIndexBuffer)));
   buffer->count = count;
   buffer->data = reinterpret_cast<unsigned short*>(record->shadow);
   buffer->hardware = record;
-  buffers_.push_back(record);
   return buffer;
 }
 
 void RendImpD3D9::ReleaseIndexBuffer(RenderIndexBuffer* buffer) {
   if (!buffer) return;
-  BufferRecord* record = static_cast<BufferRecord*>(buffer->hardware);
-  if (record) {
-    if (device_ && record->indices) device_->SetIndices(nullptr);
-    Release(record->indices);
-    free(record->shadow);
-    for (size_t i = 0; i < buffers_.size(); ++i)
-      if (buffers_[i] == record) buffers_.erase(buffers_.begin() + static_cast<long>(i));
-    delete record;
-  }
+  ReleaseRecord(static_cast<BufferRecord*>(buffer->hardware));
   free(buffer);
 }
 
@@ -913,23 +909,14 @@ void* RendImpD3D9::LockIndexBuffer(RenderIndexBuffer* buffer) {
   BufferRecord* record = buffer ? static_cast<BufferRecord*>(buffer->hardware) : nullptr;
   if (!record) return nullptr;
   buffer->locked = true;
-  if (record->shadow) return record->lock = record->shadow;
-  if (!device_valid_ || !record->indices) return nullptr;
-  void* data = nullptr;
-  if (FAILED(record->indices->Lock(0, record->length, &data, record->dynamic ? D3DLOCK_DISCARD : 0))) return nullptr;
-  return record->lock = data;
+  return LockRecord(record);
 }
 
 void RendImpD3D9::UnlockIndexBuffer(RenderIndexBuffer* buffer) {
   BufferRecord* record = buffer ? static_cast<BufferRecord*>(buffer->hardware) : nullptr;
   if (!record || !buffer->locked) return;
   buffer->locked = false;
-  record->lock = nullptr;
-  if (record->shadow) {
-    if (device_valid_) Upload(record);
-  } else if (record->indices) {
-    record->indices->Unlock();
-  }
+  UnlockRecord(record);
 }
 
 // ---- drawing ---------------------------------------------------------------------------------

@@ -84,6 +84,12 @@ class RendImpD3D9 : public RendererImplementation {
   void ReleaseBackBuffers();
   bool CreateHardwareBuffer(BufferRecord* record);
   void Upload(BufferRecord* record);
+  // One record of either kind: the Direct3D buffer and, with hardware vertex processing, the
+  // system-memory shadow that every lock hands out.
+  BufferRecord* CreateRecord(bool index, int count, int stride, bool dynamic);
+  void ReleaseRecord(BufferRecord* record);
+  void* LockRecord(BufferRecord* record);
+  void UnlockRecord(BufferRecord* record);
 
   IDirect3D9* direct3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;
