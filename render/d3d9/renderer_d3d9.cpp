@@ -875,19 +875,24 @@ void RendImpD3D9::ReleaseVertexBuffer(RenderVertexBuffer* buffer) {
   free(buffer);
 }
 
-void* RendImpD3D9::LockVertexBuffer(RenderVertexBuffer* buffer) {
+template <typename Buffer>
+void* RendImpD3D9::LockBuffer(Buffer* buffer) {
   BufferRecord* record = buffer ? static_cast<BufferRecord*>(buffer->hardware) : nullptr;
   if (!record) return nullptr;
   buffer->locked = true;
   return LockRecord(record);
 }
 
-void RendImpD3D9::UnlockVertexBuffer(RenderVertexBuffer* buffer) {
+template <typename Buffer>
+void RendImpD3D9::UnlockBuffer(Buffer* buffer) {
   BufferRecord* record = buffer ? static_cast<BufferRecord*>(buffer->hardware) : nullptr;
   if (!record || !buffer->locked) return;
   buffer->locked = false;
   UnlockRecord(record);
 }
+
+void* RendImpD3D9::LockVertexBuffer(RenderVertexBuffer* buffer) { return LockBuffer(buffer); }
+void RendImpD3D9::UnlockVertexBuffer(RenderVertexBuffer* buffer) { UnlockBuffer(buffer); }
 
 RenderIndexBuffer* RendImpD3D9::CreateIndexBuffer(int count, bool dynamic) {
   BufferRecord* record = CreateRecord(true, count, 2, dynamic);
@@ -905,19 +910,8 @@ void RendImpD3D9::ReleaseIndexBuffer(RenderIndexBuffer* buffer) {
   free(buffer);
 }
 
-void* RendImpD3D9::LockIndexBuffer(RenderIndexBuffer* buffer) {
-  BufferRecord* record = buffer ? static_cast<BufferRecord*>(buffer->hardware) : nullptr;
-  if (!record) return nullptr;
-  buffer->locked = true;
-  return LockRecord(record);
-}
-
-void RendImpD3D9::UnlockIndexBuffer(RenderIndexBuffer* buffer) {
-  BufferRecord* record = buffer ? static_cast<BufferRecord*>(buffer->hardware) : nullptr;
-  if (!record || !buffer->locked) return;
-  buffer->locked = false;
-  UnlockRecord(record);
-}
+void* RendImpD3D9::LockIndexBuffer(RenderIndexBuffer* buffer) { return LockBuffer(buffer); }
+void RendImpD3D9::UnlockIndexBuffer(RenderIndexBuffer* buffer) { UnlockBuffer(buffer); }
 
 // ---- drawing ---------------------------------------------------------------------------------
 

@@ -90,6 +90,10 @@ class RendImpD3D9 : public RendererImplementation {
   void ReleaseRecord(BufferRecord* record);
   void* LockRecord(BufferRecord* record);
   void UnlockRecord(BufferRecord* record);
+  template <typename Buffer>
+  void* LockBuffer(Buffer* buffer);
+  template <typename Buffer>
+  void UnlockBuffer(Buffer* buffer);
 
   IDirect3D9* direct3d_ = nullptr;
   IDirect3DDevice9* device_ = nullptr;
