@@ -6,6 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
 
 #include <string>
 #include <vector>
@@ -38,8 +44,9 @@ inline std::string TempRoot(const char* name) {
   if (!base) base = getenv("TEMP");
   if (!base) base = "/tmp";
   static int counter;
-  std::string root = std::string(base) + "/orvel-" + name + "-" + std::to_string(OVOS_Milliseconds()) + "-" +
-                     std::to_string(++counter);
+  // The process id keeps test programs that start in the same millisecond apart.
+  std::string root = std::string(base) + "/orvel-" + name + "-" + std::to_string(static_cast<long>(getpid())) + "-" +
+                     std::to_string(OVOS_Milliseconds()) + "-" + std::to_string(++counter);
   for (char& c : root)
     if (c == '\\') c = '/';
   return root;
