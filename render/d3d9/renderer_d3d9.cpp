@@ -915,9 +915,10 @@ void RendImpD3D9::UnlockIndexBuffer(RenderIndexBuffer* buffer) { UnlockBuffer(bu
 
 // ---- drawing ---------------------------------------------------------------------------------
 
-void RendImpD3D9::DrawIndexedTriangles(RenderVertexBuffer* vertices, int vertex_count, RenderIndexBuffer* indices,
-                                       int triangle_count) {
-  if (!device_valid_ || !vertices || !indices || triangle_count <= 0) return;
+// Each draw in its own begin/end scene pair, with the current shader's state applied.
+void RendImpD3D9::DrawIndexed(D3DPRIMITIVETYPE type, RenderVertexBuffer* vertices, int vertex_count,
+                              RenderIndexBuffer* indices, int primitives) {
+  if (!device_valid_ || !vertices || !indices || primitives <= 0) return;
   BufferRecord* v = static_cast<BufferRecord*>(vertices->hardware);
   BufferRecord* i = static_cast<BufferRecord*>(indices->hardware);
   if (!v || !i || !v->vertices || !i->indices) return;
@@ -926,24 +927,17 @@ void RendImpD3D9::DrawIndexedTriangles(RenderVertexBuffer* vertices, int vertex_
   device_->SetIndices(i->indices);
   device_->SetStreamSource(0, v->vertices, 0, static_cast<UINT>(v->stride));
   device_->BeginScene();
-  device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, static_cast<UINT>(vertex_count), 0,
-                                static_cast<UINT>(triangle_count));
+  device_->DrawIndexedPrimitive(type, 0, 0, static_cast<UINT>(vertex_count), 0, static_cast<UINT>(primitives));
   device_->EndScene();
 }
 
+void RendImpD3D9::DrawIndexedTriangles(RenderVertexBuffer* vertices, int vertex_count, RenderIndexBuffer* indices,
+                                       int triangle_count) {
+  DrawIndexed(D3DPT_TRIANGLELIST, vertices, vertex_count, indices, triangle_count);
+}
+
 void RendImpD3D9::DrawIndexedLines(RenderVertexBuffer* vertices, RenderIndexBuffer* indices, int line_count) {
-  if (!device_valid_ || !vertices || !indices || line_count <= 0) return;
-  BufferRecord* v = static_cast<BufferRecord*>(vertices->hardware);
-  BufferRecord* i = static_cast<BufferRecord*>(indices->hardware);
-  if (!v || !i || !v->vertices || !i->indices) return;
-  ApplyShaderState(shader_);
-  if (!shader_) device_->SetVertexDeclaration(Declaration(device_, vertices->format));
-  device_->SetIndices(i->indices);
-  device_->SetStreamSource(0, v->vertices, 0, static_cast<UINT>(v->stride));
-  device_->BeginScene();
-  device_->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 0, static_cast<UINT>(line_count * 2), 0,
-                                static_cast<UINT>(line_count));
-  device_->EndScene();
+  DrawIndexed(D3DPT_LINELIST, vertices, line_count * 2, indices, line_count);
 }
 
 void RendImpD3D9::DrawInstanced(RenderVertexBuffer* instances, int instance_count, RenderVertexBuffer* geometry,

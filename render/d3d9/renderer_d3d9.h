@@ -90,6 +90,8 @@ class RendImpD3D9 : public RendererImplementation {
   void ReleaseRecord(BufferRecord* record);
   void* LockRecord(BufferRecord* record);
   void UnlockRecord(BufferRecord* record);
+  void DrawIndexed(D3DPRIMITIVETYPE type, RenderVertexBuffer* vertices, int vertex_count, RenderIndexBuffer* indices,
+                   int primitives);
   template <typename Buffer>
   void* LockBuffer(Buffer* buffer);
   template <typename Buffer>
